@@ -1,0 +1,77 @@
+#pragma once
+// The window message queue. Window-system events arrive here as messages with the Windows
+// numbers, so the shell's window procedure and the screens handle them exactly as they would a
+// Windows message: {id, wParam, lParam}, mouse positions packed x low / y high in lParam.
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+
+namespace platform {
+
+constexpr uint32_t WM_DESTROY = 0x02;
+constexpr uint32_t WM_MOVE = 0x03;
+constexpr uint32_t WM_SIZE = 0x05;
+constexpr uint32_t WM_ACTIVATE = 0x06;
+constexpr uint32_t WM_CLOSE = 0x10;
+constexpr uint32_t WM_QUIT = 0x12;
+constexpr uint32_t WM_ACTIVATEAPP = 0x1C;
+constexpr uint32_t WM_KEYDOWN = 0x100;
+constexpr uint32_t WM_KEYUP = 0x101;
+constexpr uint32_t WM_SYSCOMMAND = 0x112;
+constexpr uint32_t WM_MOUSEMOVE = 0x200;
+constexpr uint32_t WM_LBUTTONDOWN = 0x201;
+constexpr uint32_t WM_LBUTTONUP = 0x202;
+constexpr uint32_t WM_RBUTTONDOWN = 0x204;
+constexpr uint32_t WM_RBUTTONUP = 0x205;
+constexpr uint32_t MM_MCINOTIFY = 0x3B9;
+
+constexpr uint32_t WA_INACTIVE = 0;
+constexpr uint32_t WA_ACTIVE = 1;
+constexpr uint32_t WA_CLICKACTIVE = 2;
+constexpr uint32_t SIZE_RESTORED = 0;
+constexpr uint32_t SIZE_MAXIMIZED = 2;
+constexpr uint32_t SC_KEYMENU = 0xF100;
+constexpr uint32_t VK_RETURN = 13;
+constexpr uint32_t VK_ESCAPE = 27;
+constexpr uint32_t VK_F1 = 112;
+
+struct Message {
+  uint32_t id;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+// Packs a position the way Windows does: x in the low and y in the high 16 bits.
+inline intptr_t MakeLParam(int x, int y) {
+  return static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
+                               (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
+}
+inline int LowWord(uintptr_t v) { return static_cast<int16_t>(v & 0xFFFF); }
+inline int HighWord(uintptr_t v) { return static_cast<int16_t>((v >> 16) & 0xFFFF); }
+inline int UnsignedLowWord(uintptr_t v) { return static_cast<int>(v & 0xFFFF); }
+inline int UnsignedHighWord(uintptr_t v) { return static_cast<int>((v >> 16) & 0xFFFF); }
+
+// Thread-safe: the music's end notification is posted from the audio thread.
+class MessageQueue {
+ public:
+  void Post(uint32_t id, uintptr_t wParam = 0, intptr_t lParam = 0);
+  void PostQuit(int exitCode) { Post(WM_QUIT, static_cast<uintptr_t>(exitCode), 0); }
+  // Takes the oldest message without waiting; false when the queue is empty.
+  bool Take(Message& out);
+  bool Empty() const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex;
+  std::deque<Message> messages;
+};
+
+// The process's one queue.
+MessageQueue& Messages();
+
+// Moves pending window-system events into the queue, then takes the oldest message without
+// waiting (PeekMessage with removal). False when nothing is waiting.
+bool PeekMessage(Message& out);
+
+}  // namespace platform

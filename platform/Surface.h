@@ -1,0 +1,92 @@
+#pragma once
+// Software picture surfaces in the display's 16-bit 5-6-5 format. They stand in for the off-screen
+// surfaces of the original display interface: create, lock, colour key, fill and blit, with the
+// same refusals (empty, inverted or out-of-bounds rectangles) that the drawing code relies on.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace platform {
+
+// Left, top, right, bottom; right and bottom are exclusive.
+struct Rect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+};
+
+// Blit flags keep the numbering of the original blitter so that callers may pass the values
+// they were written with (0x1008000 = keyed with the source's key, waiting).
+constexpr uint32_t kBlitColorFill = 0x00000400;
+constexpr uint32_t kBlitKeySource = 0x00008000;
+constexpr uint32_t kBlitWait = 0x01000000;
+
+struct PixelFormat {
+  int bitsPerPixel;
+  uint32_t redMask;
+  uint32_t greenMask;
+  uint32_t blueMask;
+  uint32_t alphaMask;
+};
+
+constexpr PixelFormat kFormat565 = {16, 0xF800, 0x07E0, 0x001F, 0};
+
+class Surface {
+ public:
+  // Largest side accepted; keeps width * height * 2 well inside 32 bits.
+  static constexpr int kMaxSide = 16384;
+
+  // Null when either side is not positive or exceeds kMaxSide. Pixels start as 0 (black).
+  static Surface* Create(int width, int height);
+  // Releases a surface made by Create; null is ignored.
+  static void Release(Surface* surface);
+
+  Surface(const Surface&) = delete;
+  Surface& operator=(const Surface&) = delete;
+
+  int Width() const { return width; }
+  int Height() const { return height; }
+  int Pitch() const { return width * 2; }  // bytes per row
+  const PixelFormat& Format() const { return kFormat565; }
+
+  // Software surfaces are never busy: a lock always succeeds and returns the first pixel.
+  uint16_t* Lock();
+  void Unlock();
+  bool IsLocked() const { return lockCount > 0; }
+
+  uint16_t* Pixels() { return pixels.data(); }
+  const uint16_t* Pixels() const { return pixels.data(); }
+  uint16_t PixelAt(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+
+  void SetColorKey(uint16_t key) {
+    colorKey = key;
+    hasColorKey = true;
+  }
+  void ClearColorKey() { hasColorKey = false; }
+  bool HasColorKey() const { return hasColorKey; }
+  uint16_t ColorKey() const { return colorKey; }
+
+  // Copies srcRect of source into dstRect of this surface. A null rectangle means the whole
+  // surface. Different sizes stretch (nearest pixel). With kBlitKeySource set, source pixels equal
+  // to the source's colour key are skipped. Returns 0 (nothing drawn) for a null source, for
+  // empty or inverted rectangles and for rectangles reaching outside either surface.
+  int Blit(const Rect* dstRect, const Surface* source, const Rect* srcRect, uint32_t flags);
+
+  // Fills dstRect (null: the whole surface) with the value; 0 when the rectangle is refused.
+  int Fill(const Rect* dstRect, uint16_t value);
+
+ private:
+  Surface(int width, int height);
+  ~Surface() = default;
+
+  int width;
+  int height;
+  int lockCount = 0;
+  bool hasColorKey = false;
+  uint16_t colorKey = 0;
+  std::vector<uint16_t> pixels;
+};
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#pragma once
+// The window and the display: one window per process, shown in one of the three modes, and the
+// present of an 800 x 600 picture into it. Two implementations: SDL (a real window) and memory
+// (no window; keeps the presented picture and takes injected events), chosen at run time so one
+// test binary can use either.
+
+#include <memory>
+#include <string>
+
+#include "platform/Messages.h"
+#include "platform/Surface.h"
+
+namespace platform {
+
+enum class WindowMode {
+  kFullScreen,  // the desktop's own mode, picture scaled with its aspect kept
+  kBorderless,  // pop-up window, top-most
+  kCaptioned,   // caption, system menu, minimise and maximise boxes
+};
+
+struct WindowDesc {
+  WindowMode mode = WindowMode::kCaptioned;
+  int x = 0;
+  int y = 0;
+  int width = 800;
+  int height = 600;
+  std::string title;  // empty: no window text
+  bool topMost = false;
+};
+
+class Video {
+ public:
+  virtual ~Video() = default;
+
+  // Brings up the video subsystem; on failure fills reason and returns false.
+  virtual bool Start(std::string* reason) = 0;
+  virtual void Stop() = 0;
+  // True when a real display is there to show message boxes on.
+  virtual bool HasDisplay() const = 0;
+  // Colour depth presented to the programs: 16 unless a test says otherwise.
+  virtual int DesktopDepth() const = 0;
+  virtual void ScreenSize(int* width, int* height) const = 0;
+  virtual void CursorPosition(int* x, int* y) const = 0;
+
+  // Creates the window; posts WM_ACTIVATEAPP and WM_ACTIVATE as a shown window would.
+  virtual bool CreateWindow(const WindowDesc& desc) = 0;
+  // Closes the window; posts nothing (the caller runs its own WM_DESTROY handling).
+  virtual void DestroyWindow() = 0;
+  virtual bool HasWindow() const = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  virtual void SetTopMost(bool topMost) = 0;
+  // Screen position of the client area's top-left corner.
+  virtual void ClientOrigin(int* x, int* y) const = 0;
+
+  // Shows the picture. Scaled to fit in full screen; otherwise unscaled, its top-left corner at
+  // (originX, originY) in screen pixels as last reported by the program, so a maximised window
+  // shows it where the program centred it.
+  virtual void Present(const Surface& picture, int originX, int originY) = 0;
+  // Whether presents wait for the display's vertical refresh.
+  virtual void SetPresentWait(bool wait) = 0;
+
+  // Turns pending window-system events into messages on the queue.
+  virtual void PumpEvents(MessageQueue& queue) = 0;
+};
+
+// The process's video service; a memory one until the program installs another.
+Video& GetVideo();
+void SetVideo(std::unique_ptr<Video> video);
+
+std::unique_ptr<Video> CreateSdlVideo();
+std::unique_ptr<Video> CreateMemoryVideo();
+
+// The memory implementation, for tests: what was presented, and knobs for what it reports.
+class MemoryVideo : public Video {
+ public:
+  bool Start(std::string* reason) override;
+  void Stop() override {}
+  bool HasDisplay() const override { return false; }
+  int DesktopDepth() const override { return depth; }
+  void ScreenSize(int* width, int* height) const override;
+  void CursorPosition(int* x, int* y) const override;
+  bool CreateWindow(const WindowDesc& desc) override;
+  void DestroyWindow() override;
+  bool HasWindow() const override { return windowOpen; }
+  void SetTitle(const std::string& title) override { window.title = title; }
+  void SetTopMost(bool topMost) override { window.topMost = topMost; }
+  void ClientOrigin(int* x, int* y) const override;
+  void Present(const Surface& picture, int originX, int originY) override;
+  void SetPresentWait(bool wait) override { presentWait = wait; }
+  void PumpEvents(MessageQueue& queue) override;
+
+  // Test controls.
+  int depth = 16;
+  int screenWidth = 1024;
+  int screenHeight = 768;
+  bool failStart = false;
+  bool failCreate = false;
+  bool presentWait = false;
+  int cursorX = 0;
+  int cursorY = 0;
+  // Observations.
+  WindowDesc window;
+  bool windowOpen = false;
+  int windowsCreated = 0;
+  int presents = 0;
+  int lastOriginX = 0;
+  int lastOriginY = 0;
+  std::unique_ptr<Surface, void (*)(Surface*)> lastPicture{nullptr, &Surface::Release};
+};
+
+}  // namespace platform
