@@ -37,7 +37,12 @@ PlayerProfiles::PlayerProfiles() : current(0), players(), path() {}
 
 void PlayerProfiles::SetPath(const char* newPath) {
   if (newPath == nullptr) return;
-  CopyField(path, sizeof path, newPath, strlen(newPath));
+  const size_t length = strlen(newPath);
+  if (length >= sizeof path) {
+    path[0] = '\0';
+    return;
+  }
+  CopyField(path, sizeof path, newPath, length);
 }
 
 int PlayerProfiles::ReadCurrent() {
@@ -119,5 +124,9 @@ void PlayerProfiles::ResetAll() {
 }
 
 const PlayerRecord& PlayerProfiles::Player(int n) const {
+  return players[IsValid(n) ? n : 0];
+}
+
+PlayerRecord& PlayerProfiles::Player(int n) {
   return players[IsValid(n) ? n : 0];
 }

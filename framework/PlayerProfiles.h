@@ -21,8 +21,9 @@ class PlayerProfiles {
  public:
   PlayerProfiles();
 
-  // The INI file (Windows-style path, at most 63 characters kept). While no path is set every
-  // read and write does nothing. A null path is ignored.
+  // The INI file (Windows-style path of at most 63 characters). While no path is set every
+  // read and write does nothing. A null path is ignored; a longer one is refused and leaves no
+  // path set, so that no other file is read or written in its place.
   void SetPath(const char* path);
   const char* Path() const { return path; }
 
@@ -46,8 +47,10 @@ class PlayerProfiles {
   void ResetPlayer(int n);
   void ResetAll();
 
-  // Player n of the table; numbers outside 0 to 7 give player 0.
+  // Player n of the table; numbers outside 0 to 7 give player 0. The launcher edits a record in
+  // place and then stores it with WritePlayer(n, Player(n)).
   const PlayerRecord& Player(int n) const;
+  PlayerRecord& Player(int n);
 
  private:
   static bool IsValid(int n) { return n >= 0 && n < kPlayerCount; }

@@ -140,6 +140,27 @@ TEST_F(PlayerProfilesTest, ResetPlayerWritesTheDefaults) {
   }
 }
 
+TEST_F(PlayerProfilesTest, TheLauncherEditsARecordInPlaceAndStoresIt) {
+  profiles.SetPath("..\\options.ini");
+  profiles.ReadPlayer(4);
+  strcpy(profiles.Player(4).name, "Eve");
+  profiles.WritePlayer(4, profiles.Player(4));
+  EXPECT_EQ(Options(), "[Player5]\nname=Eve\naddress=\nemail=\nsend=Y\n");
+  EXPECT_STREQ(profiles.Player(4).name, "Eve");
+}
+
+TEST_F(PlayerProfilesTest, APathThatDoesNotFitIsRefused) {
+  folder.Write("options.ini", "[setup]\nplayerid=3\n");
+  profiles.SetPath("..\\options.ini");
+  EXPECT_EQ(profiles.ReadCurrent(), 3);
+  // Cut to 63 characters it would name another file.
+  profiles.SetPath(("..\\" + std::string(60, 'd') + "\\options.ini").c_str());
+  EXPECT_STREQ(profiles.Path(), "");
+  EXPECT_EQ(profiles.ReadCurrent(), 0);
+  profiles.SetPath(nullptr);
+  EXPECT_STREQ(profiles.Path(), "");
+}
+
 TEST_F(PlayerProfilesTest, NumbersOutsideTheTableAreIgnored) {
   profiles.SetPath("..\\options.ini");
   char line[kPlayerLineSize] = "stale";
