@@ -94,7 +94,7 @@ TEST(InputState, MouseButtonBitsChangeOneAtATime) {
 }
 
 TEST(KeyCodes, RoundTripForLettersDigitsAndTheNamedKeys) {
-  for (int vk : {'A', 'Z', '0', '9', 13, 27, 32, 112}) {
+  for (int vk : {int{'A'}, int{'Z'}, int{'0'}, int{'9'}, 13, 27, 32, 112}) {
     const int dik = platform::VirtualKeyToDik(vk);
     ASSERT_NE(dik, 0) << vk;
     EXPECT_EQ(platform::DikToVirtualKey(dik), vk);
