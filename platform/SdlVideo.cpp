@@ -23,43 +23,80 @@ int ScancodeToDik(SDL_Scancode code) {
   if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_0) return 0x02 + (code - SDL_SCANCODE_1);
   if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F10) return 0x3B + (code - SDL_SCANCODE_F1);
   switch (code) {
-    case SDL_SCANCODE_RETURN: return 0x1C;
-    case SDL_SCANCODE_ESCAPE: return 0x01;
-    case SDL_SCANCODE_BACKSPACE: return 0x0E;
-    case SDL_SCANCODE_TAB: return 0x0F;
-    case SDL_SCANCODE_SPACE: return 0x39;
-    case SDL_SCANCODE_MINUS: return 0x0C;
-    case SDL_SCANCODE_EQUALS: return 0x0D;
-    case SDL_SCANCODE_LEFTBRACKET: return 0x1A;
-    case SDL_SCANCODE_RIGHTBRACKET: return 0x1B;
-    case SDL_SCANCODE_BACKSLASH: return 0x2B;
-    case SDL_SCANCODE_SEMICOLON: return 0x27;
-    case SDL_SCANCODE_APOSTROPHE: return 0x28;
-    case SDL_SCANCODE_GRAVE: return 0x29;
-    case SDL_SCANCODE_COMMA: return 0x33;
-    case SDL_SCANCODE_PERIOD: return 0x34;
-    case SDL_SCANCODE_SLASH: return 0x35;
-    case SDL_SCANCODE_CAPSLOCK: return 0x3A;
-    case SDL_SCANCODE_F11: return 0x57;
-    case SDL_SCANCODE_F12: return 0x58;
-    case SDL_SCANCODE_INSERT: return 0xD2;
-    case SDL_SCANCODE_HOME: return 0xC7;
-    case SDL_SCANCODE_PAGEUP: return 0xC9;
-    case SDL_SCANCODE_DELETE: return 0xD3;
-    case SDL_SCANCODE_END: return 0xCF;
-    case SDL_SCANCODE_PAGEDOWN: return 0xD1;
-    case SDL_SCANCODE_RIGHT: return 0xCD;
-    case SDL_SCANCODE_LEFT: return 0xCB;
-    case SDL_SCANCODE_DOWN: return 0xD0;
-    case SDL_SCANCODE_UP: return 0xC8;
-    case SDL_SCANCODE_KP_ENTER: return 0x9C;
-    case SDL_SCANCODE_LCTRL: return 0x1D;
-    case SDL_SCANCODE_LSHIFT: return 0x2A;
-    case SDL_SCANCODE_LALT: return 0x38;
-    case SDL_SCANCODE_RCTRL: return 0x9D;
-    case SDL_SCANCODE_RSHIFT: return 0x36;
-    case SDL_SCANCODE_RALT: return 0xB8;
-    default: return 0;
+    case SDL_SCANCODE_RETURN:
+      return 0x1C;
+    case SDL_SCANCODE_ESCAPE:
+      return 0x01;
+    case SDL_SCANCODE_BACKSPACE:
+      return 0x0E;
+    case SDL_SCANCODE_TAB:
+      return 0x0F;
+    case SDL_SCANCODE_SPACE:
+      return 0x39;
+    case SDL_SCANCODE_MINUS:
+      return 0x0C;
+    case SDL_SCANCODE_EQUALS:
+      return 0x0D;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return 0x1A;
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return 0x1B;
+    case SDL_SCANCODE_BACKSLASH:
+      return 0x2B;
+    case SDL_SCANCODE_SEMICOLON:
+      return 0x27;
+    case SDL_SCANCODE_APOSTROPHE:
+      return 0x28;
+    case SDL_SCANCODE_GRAVE:
+      return 0x29;
+    case SDL_SCANCODE_COMMA:
+      return 0x33;
+    case SDL_SCANCODE_PERIOD:
+      return 0x34;
+    case SDL_SCANCODE_SLASH:
+      return 0x35;
+    case SDL_SCANCODE_CAPSLOCK:
+      return 0x3A;
+    case SDL_SCANCODE_F11:
+      return 0x57;
+    case SDL_SCANCODE_F12:
+      return 0x58;
+    case SDL_SCANCODE_INSERT:
+      return 0xD2;
+    case SDL_SCANCODE_HOME:
+      return 0xC7;
+    case SDL_SCANCODE_PAGEUP:
+      return 0xC9;
+    case SDL_SCANCODE_DELETE:
+      return 0xD3;
+    case SDL_SCANCODE_END:
+      return 0xCF;
+    case SDL_SCANCODE_PAGEDOWN:
+      return 0xD1;
+    case SDL_SCANCODE_RIGHT:
+      return 0xCD;
+    case SDL_SCANCODE_LEFT:
+      return 0xCB;
+    case SDL_SCANCODE_DOWN:
+      return 0xD0;
+    case SDL_SCANCODE_UP:
+      return 0xC8;
+    case SDL_SCANCODE_KP_ENTER:
+      return 0x9C;
+    case SDL_SCANCODE_LCTRL:
+      return 0x1D;
+    case SDL_SCANCODE_LSHIFT:
+      return 0x2A;
+    case SDL_SCANCODE_LALT:
+      return 0x38;
+    case SDL_SCANCODE_RCTRL:
+      return 0x9D;
+    case SDL_SCANCODE_RSHIFT:
+      return 0x36;
+    case SDL_SCANCODE_RALT:
+      return 0xB8;
+    default:
+      return 0;
   }
 }
 
@@ -119,10 +156,16 @@ class SdlVideo : public Video {
     if (!started || window) return false;
     Uint32 flags = SDL_WINDOW_SHOWN;
     switch (desc.mode) {
-      case WindowMode::kFullScreen: flags |= SDL_WINDOW_FULLSCREEN_DESKTOP; break;
-      case WindowMode::kBorderless: flags |= SDL_WINDOW_BORDERLESS; break;
+      case WindowMode::kFullScreen:
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        break;
+      case WindowMode::kBorderless:
+        flags |= SDL_WINDOW_BORDERLESS;
+        break;
       // Resizable only so that the maximise box works; the picture is never stretched.
-      case WindowMode::kCaptioned: flags |= SDL_WINDOW_RESIZABLE; break;
+      case WindowMode::kCaptioned:
+        flags |= SDL_WINDOW_RESIZABLE;
+        break;
     }
     if (desc.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
@@ -222,7 +265,8 @@ class SdlVideo : public Video {
   void PumpEvents(MessageQueue& queue) override {
     if (!started) return;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) Translate(event, queue);
+    while (SDL_PollEvent(&event))
+      Translate(event, queue);
   }
 
  private:
@@ -277,8 +321,7 @@ class SdlVideo : public Video {
         break;
       }
       case SDL_MOUSEMOTION:
-        queue.Post(WM_MOUSEMOVE, input.MouseButtons(),
-                   MakeLParam(event.motion.x, event.motion.y));
+        queue.Post(WM_MOUSEMOVE, input.MouseButtons(), MakeLParam(event.motion.x, event.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -310,6 +353,8 @@ class SdlVideo : public Video {
 
 }  // namespace
 
-std::unique_ptr<Video> CreateSdlVideo() { return std::make_unique<SdlVideo>(); }
+std::unique_ptr<Video> CreateSdlVideo() {
+  return std::make_unique<SdlVideo>();
+}
 
 }  // namespace platform
