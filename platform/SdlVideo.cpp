@@ -109,6 +109,9 @@ class SdlVideo : public Video {
 
   bool Start(std::string* reason) override {
     if (started) return true;
+    // The software renderer draws into the window's own framebuffer (shared memory on X11)
+    // rather than through another GL context.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       if (reason) *reason = SDL_GetError();
       return false;
@@ -272,9 +275,31 @@ class SdlVideo : public Video {
  private:
   bool CreateRenderer() {
     const Uint32 vsync = presentWait ? SDL_RENDERER_PRESENTVSYNC : 0;
-    renderer = SDL_CreateRenderer(window, -1, vsync);
+    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
+    // A GL that rasterises on the processor costs far more per present than SDL's own software
+    // path onto the window's native framebuffer (measured under Xvfb: 48% of a core against
+    // 10% for the game's 100 presents a second), so such a GL is not used.
+    if (renderer && RendersOnTheProcessor(renderer)) {
+      SDL_DestroyRenderer(renderer);
+      renderer = nullptr;
+    }
     if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
     return renderer != nullptr;
+  }
+
+  static bool RendersOnTheProcessor(SDL_Renderer* candidate) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(candidate, &info) != 0 || !info.name) return false;
+    if (std::strncmp(info.name, "opengl", 6) != 0) return false;
+    using GetStringFunction = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetStringFunction>(SDL_GL_GetProcAddress("glGetString"));
+    if (!getString) return false;
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const unsigned char* name = getString(kGlRenderer);
+    if (!name) return false;
+    const char* text = reinterpret_cast<const char*>(name);
+    return std::strstr(text, "llvmpipe") || std::strstr(text, "softpipe") ||
+           std::strstr(text, "swrast") || std::strstr(text, "Software Rasterizer");
   }
 
   void Translate(const SDL_Event& event, MessageQueue& queue) {
