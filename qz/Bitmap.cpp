@@ -1,10 +1,10 @@
 #include "qz/Bitmap.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
+
+#include "platform/Files.h"
 
 namespace {
 
@@ -15,8 +15,6 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
-// No picture the programs load comes near this; it bounds what a file read may allocate.
-constexpr long kMaxFileBytes = 128L << 20;
 
 uint32_t Read16(const uint8_t* p) {
   return static_cast<uint32_t>(p[0] | (p[1] << 8));
@@ -264,30 +262,6 @@ bool DecodeRunLength(const uint8_t* data, size_t size, const BitmapInfo& info, Q
   return true;
 }
 
-// Reads a whole file named the Windows way. Switch to platform::ReadWholeFile once the
-// platform's file layer (with its case-insensitive name lookup) is in.
-bool ReadFileBytes(const char* path, std::vector<uint8_t>& out) {
-  std::string native(path);
-  for (char& c : native)
-    if (c == '\\') c = '/';
-  FILE* f = std::fopen(native.c_str(), "rb");
-  if (f == nullptr) return false;
-  out.clear();
-  uint8_t chunk[65536];
-  size_t n;
-  bool ok = true;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    if (out.size() + n > static_cast<size_t>(kMaxFileBytes)) {
-      ok = false;
-      break;
-    }
-    out.insert(out.end(), chunk, chunk + n);
-  }
-  if (std::ferror(f)) ok = false;
-  std::fclose(f);
-  return ok;
-}
-
 int CountBits(uint32_t mask) {
   int n = 0;
   for (; mask != 0; mask &= mask - 1)
@@ -316,7 +290,7 @@ QZSurface* DecodeBitmap(const uint8_t* data, size_t size) {
 QZSurface* QZLoadBitmap(const char* path, int bitsPerPixel) {
   if (path == nullptr || bitsPerPixel != 16) return nullptr;
   std::vector<uint8_t> bytes;
-  if (!ReadFileBytes(path, bytes)) return nullptr;
+  if (!platform::ReadWholeFile(path, bytes)) return nullptr;
   return DecodeBitmap(bytes.data(), bytes.size());
 }
 

@@ -134,6 +134,26 @@ void SdlStretched(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * 800 * 600 * 2);
 }
 
+void OursFill(benchmark::State& state) {
+  OurPair pair(8, 8);
+  for (auto _ : state) {
+    pair.dst->Fill(nullptr, 0x1234);
+    benchmark::DoNotOptimize(pair.dst->Pixels());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 800 * 600 * 2);
+}
+
+void SdlFill(benchmark::State& state) {
+  SdlPair pair(8, 8, false);
+  for (auto _ : state) {
+    SDL_FillRect(pair.dst, nullptr, 0x1234);
+    benchmark::DoNotOptimize(pair.dst->pixels);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(state.iterations() * 800 * 600 * 2);
+}
+
 BENCHMARK_CAPTURE(OursKeyed, Screen800x600, 800, 600);
 BENCHMARK_CAPTURE(SdlKeyed, Screen800x600, 800, 600, false);
 BENCHMARK_CAPTURE(SdlKeyed, Screen800x600Rle, 800, 600, true);
@@ -144,5 +164,7 @@ BENCHMARK(OursUnkeyed);
 BENCHMARK(SdlUnkeyed);
 BENCHMARK(OursStretched);
 BENCHMARK(SdlStretched);
+BENCHMARK(OursFill);
+BENCHMARK(SdlFill);
 
 }  // namespace

@@ -472,6 +472,10 @@ TEST_F(BitmapFile, LoadsThroughAWindowsStylePath) {
   ASSERT_NE(s, nullptr);
   EXPECT_EQ(s->PixelAt(0, 0), kExpected565[0]);
 
+  // Names match the file without regard to case, as on the original system.
+  SurfacePtr upper(QZLoadBitmap((folder + "\\PIC.BMP").c_str(), 16), &QZSurface::Release);
+  EXPECT_NE(upper, nullptr);
+
   EXPECT_EQ(QZLoadBitmap(windowsPath.c_str(), 8), nullptr);  // only 16-bit surfaces exist
   EXPECT_EQ(QZLoadBitmap((folder + "\\missing.bmp").c_str(), 16), nullptr);
   EXPECT_EQ(QZLoadBitmap(folder.c_str(), 16), nullptr);  // a folder
