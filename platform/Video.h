@@ -51,6 +51,9 @@ class Video {
   virtual void SetTopMost(bool topMost) = 0;
   // Screen position of the client area's top-left corner.
   virtual void ClientOrigin(int* x, int* y) const = 0;
+  // Heights of the window frame and caption above the client area (the shell's maximised-window
+  // mouse offsets subtract them).
+  virtual void BorderMetrics(int* frameHeight, int* captionHeight) const = 0;
 
   // Shows the picture. Scaled to fit in full screen; otherwise unscaled, its top-left corner at
   // (originX, originY) in screen pixels as last reported by the program, so a maximised window
@@ -85,6 +88,7 @@ class MemoryVideo : public Video {
   void SetTitle(const std::string& title) override { window.title = title; }
   void SetTopMost(bool topMost) override { window.topMost = topMost; }
   void ClientOrigin(int* x, int* y) const override;
+  void BorderMetrics(int* frameHeight, int* captionHeight) const override;
   void Present(const Surface& picture, int originX, int originY) override;
   void SetPresentWait(bool wait) override { presentWait = wait; }
   void PumpEvents(MessageQueue& queue) override;
@@ -98,6 +102,8 @@ class MemoryVideo : public Video {
   bool presentWait = false;
   int cursorX = 0;
   int cursorY = 0;
+  int frameMetric = 4;
+  int captionMetric = 19;
   // Observations.
   WindowDesc window;
   bool windowOpen = false;

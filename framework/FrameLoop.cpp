@@ -1,0 +1,59 @@
+#include "framework/FrameLoop.h"
+
+#include <cstdio>
+
+#include "framework/Keyboard.h"
+#include "framework/Timer.h"
+#include "qz/qz.h"
+
+namespace {
+
+WindowProcedure windowProcedure = nullptr;
+uint32_t nextFrameTime = 0;
+float frameRate = 0.0f;
+int showFrameRate = 0;
+
+}  // namespace
+
+void SetWindowProcedure(WindowProcedure procedure) { windowProcedure = procedure; }
+
+int PumpMessages() {
+  platform::Message message;
+  while (platform::PeekMessage(message)) {
+    ScanKeys(QZGetKeys());
+    if (message.id == platform::WM_QUIT) {
+      platform::Messages().PostQuit(static_cast<int>(message.wParam));
+      return 1;
+    }
+    if (windowProcedure) windowProcedure(message.id, message.wParam, message.lParam);
+  }
+  return 0;
+}
+
+void WaitFrame(int rate) {
+  const uint32_t period = rate > 0 ? static_cast<uint32_t>(1000 / rate) : 0;
+  WaitForTime(nextFrameTime);
+  nextFrameTime = GetTime() + period;
+  frameRate = static_cast<float>(rate);
+  if (showFrameRate) DrawFrameRate(frameRate);
+}
+
+float GetFrameRate() { return frameRate; }
+
+void SetFrameRate(float rate) { frameRate = rate; }
+
+int GetShowFrameRate() { return showFrameRate; }
+
+void SetShowFrameRate(int show) { showFrameRate = show; }
+
+void DrawFrameRate(float rate) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%5.2f", static_cast<double>(rate));
+  QZPrintString(text, 580, 0);
+}
+
+void ResetFrameLoop() {
+  nextFrameTime = 0;
+  frameRate = 0.0f;
+  showFrameRate = 0;
+}

@@ -1,0 +1,285 @@
+#include "platform/Profile.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace platform {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string Trim(const std::string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin]))
+    ++begin;
+  while (end > begin && IsBlank(text[end - 1]))
+    --end;
+  return text.substr(begin, end - begin);
+}
+
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameName(const std::string& a, const char* b) {
+  const size_t length = strlen(b);
+  if (a.size() != length) return false;
+  for (size_t i = 0; i < length; ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+// One line of the file as it was read (without its '\n', with any '\r'), and what it means.
+struct Line {
+  enum Kind { kOther, kSection, kKey };
+  std::string text;
+  Kind kind = kOther;
+  std::string name;  // section name or key name, trimmed
+};
+
+// The parsed file. Lines keep their exact text so that a write changes only what it must.
+struct IniFile {
+  std::vector<Line> lines;
+  bool finalNewline = true;  // whether the last line was terminated
+  bool crlf = false;         // new lines follow the file's own line ends
+
+  // Index of the first line of the first section with that name, or -1.
+  int FindSection(const char* section) const {
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].kind == Line::kSection && SameName(lines[i].name, section)) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+
+  // One past the last line belonging to the section whose header is at index header.
+  size_t SectionEnd(int header) const {
+    size_t i = static_cast<size_t>(header) + 1;
+    while (i < lines.size() && lines[i].kind != Line::kSection)
+      ++i;
+    return i;
+  }
+
+  int FindKey(int header, const char* key) const {
+    const size_t end = SectionEnd(header);
+    for (size_t i = static_cast<size_t>(header) + 1; i < end; ++i) {
+      if (lines[i].kind == Line::kKey && SameName(lines[i].name, key)) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
+};
+
+Line ParseLine(std::string text) {
+  Line line;
+  line.text = std::move(text);
+  const std::string content = Trim(line.text);
+  if (content.empty() || content[0] == ';') return line;
+  if (content[0] == '[') {
+    // The name runs to the last ']'; a header without one takes the rest of the line.
+    const size_t close = content.rfind(']');
+    const size_t length = close == std::string::npos ? std::string::npos : close - 1;
+    line.kind = Line::kSection;
+    line.name = Trim(content.substr(1, length));
+    return line;
+  }
+  const size_t equals = content.find('=');
+  if (equals == std::string::npos) return line;
+  line.kind = Line::kKey;
+  line.name = Trim(content.substr(0, equals));
+  return line;
+}
+
+IniFile Parse(const std::vector<uint8_t>& bytes) {
+  IniFile file;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = start;
+    while (end < bytes.size() && bytes[end] != '\n')
+      ++end;
+    file.lines.push_back(
+        ParseLine(std::string(reinterpret_cast<const char*>(bytes.data()) + start, end - start)));
+    if (end == bytes.size()) {
+      file.finalNewline = false;
+      break;
+    }
+    start = end + 1;
+  }
+  if (!file.lines.empty()) {
+    const std::string& first = file.lines[0].text;
+    file.crlf = !first.empty() && first.back() == '\r';
+  }
+  return file;
+}
+
+// The value of a key line: after the first '=', up to any NUL, trimmed, without a pair of
+// matching enclosing quotes.
+std::string ValueOf(const Line& line) {
+  std::string value = line.text.substr(line.text.find('=') + 1);
+  const size_t nul = value.find('\0');
+  if (nul != std::string::npos) value.resize(nul);
+  value = Trim(value);
+  if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0]) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+bool Load(const char* path, IniFile& file) {
+  std::vector<uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
+  file = Parse(bytes);
+  return true;
+}
+
+bool Store(const char* path, const IniFile& file) {
+  std::string out;
+  for (size_t i = 0; i < file.lines.size(); ++i) {
+    out += file.lines[i].text;
+    if (i + 1 < file.lines.size() || file.finalNewline) out += '\n';
+  }
+  return WriteFileAtomic(path, out.data(), out.size());
+}
+
+Line MakeLine(const IniFile& file, std::string text) {
+  if (file.crlf) text += '\r';
+  return ParseLine(std::move(text));
+}
+
+// Gives the last line its line end before anything is added after it.
+void TerminateLast(IniFile& file) {
+  if (file.finalNewline) return;
+  std::string& last = file.lines.back().text;
+  if (file.crlf && (last.empty() || last.back() != '\r')) last += '\r';
+  file.finalNewline = true;
+}
+
+// Removes lines [begin, end); when the unterminated last line goes, the new last line keeps the
+// line end it always had.
+void EraseLines(IniFile& file, size_t begin, size_t end) {
+  if (end == file.lines.size()) file.finalNewline = true;
+  file.lines.erase(file.lines.begin() + static_cast<long>(begin),
+                   file.lines.begin() + static_cast<long>(end));
+}
+
+bool HasLineBreak(const char* text) {
+  return strpbrk(text, "\r\n") != nullptr;
+}
+
+}  // namespace
+
+uint32_t ReadProfileString(const char* section, const char* key, const char* defaultValue,
+                           char* out, uint32_t size, const char* path) {
+  if (out == nullptr || size == 0) return 0;
+
+  // The default loses trailing blanks, as the Windows function strips them.
+  std::string result = defaultValue ? defaultValue : "";
+  while (!result.empty() && IsBlank(result.back()))
+    result.pop_back();
+
+  IniFile file;
+  if (section != nullptr && key != nullptr && path != nullptr && Load(path, file)) {
+    const int header = file.FindSection(section);
+    const int line = header < 0 ? -1 : file.FindKey(header, key);
+    if (line >= 0) result = ValueOf(file.lines[static_cast<size_t>(line)]);
+  }
+
+  const size_t length = result.size() < size - 1 ? result.size() : size - 1;
+  memcpy(out, result.data(), length);
+  out[length] = '\0';
+  return static_cast<uint32_t>(length);
+}
+
+int ReadProfileInt(const char* section, const char* key, int defaultValue, const char* path) {
+  char text[64];
+  if (ReadProfileString(section, key, "", text, sizeof text, path) == 0) return defaultValue;
+  // Leading digits with an optional sign, as atoi reads them, but saturating instead of
+  // overflowing.
+  const char* p = text;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long value = 0;
+  while (*p >= '0' && *p <= '9') {
+    value = value * 10 + (*p++ - '0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) value = INT_MAX;
+  return static_cast<int>(value);
+}
+
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) {
+  if (section == nullptr || path == nullptr) return false;
+  // Names that would break the line structure cannot be stored faithfully; a value is cut at
+  // its first line break so it cannot add lines of its own.
+  if (HasLineBreak(section) || strchr(section, ']') != nullptr) return false;
+  if (key != nullptr && (HasLineBreak(key) || strchr(key, '=') != nullptr)) return false;
+  std::string cleanValue;
+  if (value != nullptr) cleanValue.assign(value, strcspn(value, "\r\n"));
+
+  IniFile file;
+  const bool exists = Load(path, file);
+  if (!exists && FileExists(path)) return false;  // present but unreadable: leave it alone
+
+  const int header = file.FindSection(section);
+  if (key == nullptr) {
+    // Remove the whole section.
+    if (header < 0) return true;
+    EraseLines(file, static_cast<size_t>(header), file.SectionEnd(header));
+    return Store(path, file);
+  }
+
+  if (value == nullptr) {
+    // Remove the key.
+    const int line = header < 0 ? -1 : file.FindKey(header, key);
+    if (line < 0) return true;
+    EraseLines(file, static_cast<size_t>(line), static_cast<size_t>(line) + 1);
+    return Store(path, file);
+  }
+
+  if (header < 0) {
+    // A new section at the end of the file, set off from what comes before by an empty line.
+    if (!file.lines.empty()) {
+      TerminateLast(file);
+      if (!Trim(file.lines.back().text).empty()) file.lines.push_back(MakeLine(file, ""));
+    }
+    file.lines.push_back(MakeLine(file, std::string("[") + section + "]"));
+    file.lines.push_back(MakeLine(file, std::string(key) + "=" + cleanValue));
+    file.finalNewline = true;
+    return Store(path, file);
+  }
+
+  const int line = file.FindKey(header, key);
+  if (line >= 0) {
+    // Keep the key as the file spells it; only the value changes.
+    Line& existing = file.lines[static_cast<size_t>(line)];
+    existing = MakeLine(file, existing.name + "=" + cleanValue);
+    if (static_cast<size_t>(line) + 1 == file.lines.size()) file.finalNewline = true;
+    return Store(path, file);
+  }
+
+  // A new key after the last non-empty line of its section, so blank lines that separate it
+  // from the next section stay where they are.
+  size_t insertAt = file.SectionEnd(header);
+  while (insertAt > static_cast<size_t>(header) + 1 &&
+         Trim(file.lines[insertAt - 1].text).empty()) {
+    --insertAt;
+  }
+  if (insertAt == file.lines.size()) TerminateLast(file);
+  file.lines.insert(file.lines.begin() + static_cast<long>(insertAt),
+                    MakeLine(file, std::string(key) + "=" + cleanValue));
+  return Store(path, file);
+}
+
+}  // namespace platform

@@ -1,0 +1,315 @@
+// The real window: SDL2 video, one window, a renderer and a streaming texture that receives the
+// 5-6-5 picture at each present. SDL's renderer is used for nothing but that upload and copy.
+
+#include <SDL.h>
+
+#include <cstring>
+
+#include "platform/Input.h"
+#include "platform/Video.h"
+
+namespace platform {
+
+namespace {
+
+// SDL scancode (USB usage) -> DirectInput key code.
+int ScancodeToDik(SDL_Scancode code) {
+  if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+    static const uint8_t kLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                         0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                         0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+    return kLetters[code - SDL_SCANCODE_A];
+  }
+  if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_0) return 0x02 + (code - SDL_SCANCODE_1);
+  if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F10) return 0x3B + (code - SDL_SCANCODE_F1);
+  switch (code) {
+    case SDL_SCANCODE_RETURN: return 0x1C;
+    case SDL_SCANCODE_ESCAPE: return 0x01;
+    case SDL_SCANCODE_BACKSPACE: return 0x0E;
+    case SDL_SCANCODE_TAB: return 0x0F;
+    case SDL_SCANCODE_SPACE: return 0x39;
+    case SDL_SCANCODE_MINUS: return 0x0C;
+    case SDL_SCANCODE_EQUALS: return 0x0D;
+    case SDL_SCANCODE_LEFTBRACKET: return 0x1A;
+    case SDL_SCANCODE_RIGHTBRACKET: return 0x1B;
+    case SDL_SCANCODE_BACKSLASH: return 0x2B;
+    case SDL_SCANCODE_SEMICOLON: return 0x27;
+    case SDL_SCANCODE_APOSTROPHE: return 0x28;
+    case SDL_SCANCODE_GRAVE: return 0x29;
+    case SDL_SCANCODE_COMMA: return 0x33;
+    case SDL_SCANCODE_PERIOD: return 0x34;
+    case SDL_SCANCODE_SLASH: return 0x35;
+    case SDL_SCANCODE_CAPSLOCK: return 0x3A;
+    case SDL_SCANCODE_F11: return 0x57;
+    case SDL_SCANCODE_F12: return 0x58;
+    case SDL_SCANCODE_INSERT: return 0xD2;
+    case SDL_SCANCODE_HOME: return 0xC7;
+    case SDL_SCANCODE_PAGEUP: return 0xC9;
+    case SDL_SCANCODE_DELETE: return 0xD3;
+    case SDL_SCANCODE_END: return 0xCF;
+    case SDL_SCANCODE_PAGEDOWN: return 0xD1;
+    case SDL_SCANCODE_RIGHT: return 0xCD;
+    case SDL_SCANCODE_LEFT: return 0xCB;
+    case SDL_SCANCODE_DOWN: return 0xD0;
+    case SDL_SCANCODE_UP: return 0xC8;
+    case SDL_SCANCODE_KP_ENTER: return 0x9C;
+    case SDL_SCANCODE_LCTRL: return 0x1D;
+    case SDL_SCANCODE_LSHIFT: return 0x2A;
+    case SDL_SCANCODE_LALT: return 0x38;
+    case SDL_SCANCODE_RCTRL: return 0x9D;
+    case SDL_SCANCODE_RSHIFT: return 0x36;
+    case SDL_SCANCODE_RALT: return 0xB8;
+    default: return 0;
+  }
+}
+
+constexpr int kPictureWidth = 800;
+constexpr int kPictureHeight = 600;
+
+class SdlVideo : public Video {
+ public:
+  ~SdlVideo() override { Stop(); }
+
+  bool Start(std::string* reason) override {
+    if (started) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      if (reason) *reason = SDL_GetError();
+      return false;
+    }
+    started = true;
+    return true;
+  }
+
+  void Stop() override {
+    DestroyWindow();
+    if (started) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      started = false;
+    }
+  }
+
+  bool HasDisplay() const override {
+    if (!started) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+  }
+
+  int DesktopDepth() const override { return 16; }
+
+  void ScreenSize(int* width, int* height) const override {
+    SDL_DisplayMode mode;
+    if (started && SDL_GetDesktopDisplayMode(0, &mode) == 0) {
+      if (width) *width = mode.w;
+      if (height) *height = mode.h;
+    } else {
+      if (width) *width = 800;
+      if (height) *height = 600;
+    }
+  }
+
+  void CursorPosition(int* x, int* y) const override {
+    int gx = 0;
+    int gy = 0;
+    if (started) SDL_GetGlobalMouseState(&gx, &gy);
+    if (x) *x = gx;
+    if (y) *y = gy;
+  }
+
+  bool CreateWindow(const WindowDesc& desc) override {
+    if (!started || window) return false;
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    switch (desc.mode) {
+      case WindowMode::kFullScreen: flags |= SDL_WINDOW_FULLSCREEN_DESKTOP; break;
+      case WindowMode::kBorderless: flags |= SDL_WINDOW_BORDERLESS; break;
+      // Resizable only so that the maximise box works; the picture is never stretched.
+      case WindowMode::kCaptioned: flags |= SDL_WINDOW_RESIZABLE; break;
+    }
+    if (desc.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
+    if (!window) return false;
+    fullScreen = desc.mode == WindowMode::kFullScreen;
+    if (desc.mode == WindowMode::kCaptioned) SDL_SetWindowMinimumSize(window, 800, 600);
+    if (!CreateRenderer()) {
+      SDL_DestroyWindow(window);
+      window = nullptr;
+      return false;
+    }
+    // Full screen shows the 800 x 600 picture scaled with its aspect kept; the same setting makes
+    // SDL report mouse positions in picture pixels.
+    if (fullScreen) SDL_RenderSetLogicalSize(renderer, kPictureWidth, kPictureHeight);
+    MessageQueue& queue = Messages();
+    int w = 0;
+    int h = 0;
+    SDL_GetWindowSize(window, &w, &h);
+    int cx = 0;
+    int cy = 0;
+    ClientOrigin(&cx, &cy);
+    queue.Post(WM_ACTIVATEAPP, 1, 0);
+    queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
+    queue.Post(WM_SIZE, SIZE_RESTORED, MakeLParam(w, h));
+    queue.Post(WM_MOVE, 0, MakeLParam(cx, cy));
+    return true;
+  }
+
+  void DestroyWindow() override {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+  }
+
+  bool HasWindow() const override { return window != nullptr; }
+
+  void SetTitle(const std::string& title) override {
+    if (window) SDL_SetWindowTitle(window, title.c_str());
+  }
+
+  void SetTopMost(bool topMost) override {
+    if (window) SDL_SetWindowAlwaysOnTop(window, topMost ? SDL_TRUE : SDL_FALSE);
+  }
+
+  void ClientOrigin(int* x, int* y) const override {
+    int wx = 0;
+    int wy = 0;
+    if (window) SDL_GetWindowPosition(window, &wx, &wy);
+    if (x) *x = wx;
+    if (y) *y = wy;
+  }
+
+  void BorderMetrics(int* frameHeight, int* captionHeight) const override {
+    int top = 0;
+    if (window && SDL_GetWindowBordersSize(window, &top, nullptr, nullptr, nullptr) != 0) top = 0;
+    // The window manager reports one height for everything above the client area.
+    if (frameHeight) *frameHeight = 0;
+    if (captionHeight) *captionHeight = top;
+  }
+
+  void Present(const Surface& picture, int originX, int originY) override {
+    if (!renderer) return;
+    if (!texture || textureWidth != picture.Width() || textureHeight != picture.Height()) {
+      if (texture) SDL_DestroyTexture(texture);
+      texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                                  picture.Width(), picture.Height());
+      if (!texture) return;
+      textureWidth = picture.Width();
+      textureHeight = picture.Height();
+    }
+    SDL_UpdateTexture(texture, nullptr, picture.Pixels(), picture.Pitch());
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    if (fullScreen) {
+      SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    } else {
+      // The program reports where the picture's corner lies on the screen; draw it there
+      // relative to the client area, unscaled.
+      int cx = 0;
+      int cy = 0;
+      ClientOrigin(&cx, &cy);
+      SDL_Rect dst = {originX - cx, originY - cy, textureWidth, textureHeight};
+      SDL_RenderCopy(renderer, texture, nullptr, &dst);
+    }
+    SDL_RenderPresent(renderer);
+  }
+
+  void SetPresentWait(bool wait) override {
+    if (wait == presentWait) return;
+    presentWait = wait;
+    if (renderer) SDL_RenderSetVSync(renderer, wait ? 1 : 0);
+  }
+
+  void PumpEvents(MessageQueue& queue) override {
+    if (!started) return;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) Translate(event, queue);
+  }
+
+ private:
+  bool CreateRenderer() {
+    const Uint32 vsync = presentWait ? SDL_RENDERER_PRESENTVSYNC : 0;
+    renderer = SDL_CreateRenderer(window, -1, vsync);
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    return renderer != nullptr;
+  }
+
+  void Translate(const SDL_Event& event, MessageQueue& queue) {
+    InputState& input = Input();
+    switch (event.type) {
+      case SDL_QUIT:
+        queue.Post(WM_CLOSE);
+        break;
+      case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_FOCUS_GAINED:
+            queue.Post(WM_ACTIVATEAPP, 1, 0);
+            queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
+            break;
+          case SDL_WINDOWEVENT_FOCUS_LOST:
+            input.ReleaseAllKeys();
+            input.SetMouseButtons(0);
+            queue.Post(WM_ACTIVATE, WA_INACTIVE, 0);
+            queue.Post(WM_ACTIVATEAPP, 0, 0);
+            break;
+          case SDL_WINDOWEVENT_MOVED:
+            queue.Post(WM_MOVE, 0, MakeLParam(event.window.data1, event.window.data2));
+            break;
+          case SDL_WINDOWEVENT_SIZE_CHANGED: {
+            const bool maximised = (SDL_GetWindowFlags(window) & SDL_WINDOW_MAXIMIZED) != 0;
+            queue.Post(WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
+                       MakeLParam(event.window.data1, event.window.data2));
+            break;
+          }
+          case SDL_WINDOWEVENT_CLOSE:
+            queue.Post(WM_CLOSE);
+            break;
+          default:
+            break;
+        }
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const bool down = event.type == SDL_KEYDOWN;
+        const int dik = ScancodeToDik(event.key.keysym.scancode);
+        input.SetKey(dik, down);
+        const int vk = DikToVirtualKey(dik);
+        if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), 0);
+        break;
+      }
+      case SDL_MOUSEMOTION:
+        queue.Post(WM_MOUSEMOVE, input.MouseButtons(),
+                   MakeLParam(event.motion.x, event.motion.y));
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+        int index = -1;
+        if (event.button.button == SDL_BUTTON_LEFT) index = 0;
+        if (event.button.button == SDL_BUTTON_RIGHT) index = 1;
+        if (index < 0) break;
+        input.SetMouseButton(index, down);
+        const uint32_t id = index == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
+                                       : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
+        queue.Post(id, input.MouseButtons(), MakeLParam(event.button.x, event.button.y));
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  bool started = false;
+  bool fullScreen = false;
+  bool presentWait = false;
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0;
+  int textureHeight = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Video> CreateSdlVideo() { return std::make_unique<SdlVideo>(); }
+
+}  // namespace platform

@@ -1,0 +1,319 @@
+#include "shell/Shell.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "framework/FrameLoop.h"
+#include "framework/MousePointer.h"
+#include "framework/ScreenManager.h"
+#include "framework/SurfaceRoutines.h"
+#include "framework/Timer.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "platform/Timer.h"
+#include "platform/Video.h"
+
+namespace {
+
+constexpr int kDisplayWidth = 800;
+constexpr int kDisplayHeight = 600;
+constexpr uint32_t kFrameResultQuit = 7;
+
+struct ShellState {
+  const ShellFlavour* flavour = nullptr;
+  bool windowExists = false;
+  bool shutDown = false;
+  int appActive = 0;
+  int fullScreen = 0;
+  int mouseOffsetX = 0;
+  int mouseOffsetY = 0;
+  char launcherDir[kLauncherDirSize] = {};
+  QZSurface* front = nullptr;
+  QZSurface* back = nullptr;
+};
+
+ShellState shell;
+
+platform::Video& Window() { return platform::GetVideo(); }
+
+// The main window in the mode setup.ini asks for, centred on the screen.
+bool CreateMainWindow(const ShellFlavour& flavour) {
+  platform::Video& video = Window();
+  int screenWidth = 0;
+  int screenHeight = 0;
+  video.ScreenSize(&screenWidth, &screenHeight);
+
+  char nowindowText[32];
+  platform::ReadProfileString("setup", "nowindow", "0", nowindowText, sizeof(nowindowText),
+                              ".\\setup.ini");
+  const int nowindow = std::atoi(nowindowText);
+
+  platform::WindowDesc desc;
+  if (shell.fullScreen != 0) {
+    desc.mode = platform::WindowMode::kFullScreen;
+    desc.x = 0;
+    desc.y = 0;
+    desc.width = screenWidth;
+    desc.height = screenHeight;
+    desc.title = flavour.windowText;
+  } else {
+    desc.x = screenWidth / 2 - 400;
+    desc.y = screenHeight / 2 - 300;
+    desc.width = kDisplayWidth;
+    desc.height = kDisplayHeight;
+    if (nowindow == 1) {
+      // Only exactly 1 selects the borderless window; it has no window text and stays on top.
+      desc.mode = platform::WindowMode::kBorderless;
+      desc.topMost = true;
+    } else {
+      desc.mode = platform::WindowMode::kCaptioned;
+      desc.title = flavour.windowText;
+      // The launcher on a screen no larger than its picture keeps its window above the rest.
+      desc.topMost = flavour.isLauncher && screenWidth == kDisplayWidth &&
+                     screenHeight == kDisplayHeight;
+    }
+  }
+  if (!video.CreateWindow(desc)) return false;
+  shell.windowExists = true;
+  return true;
+}
+
+void Shutdown() {
+  const ShellFlavour& flavour = *shell.flavour;
+  StopTimer();
+  TheScreenManager().CloseAll();
+  TheMousePointer().Free();
+  if (flavour.releaseGame) flavour.releaseGame();
+  QZAcquireMouse(0);
+  QZFreeFont();
+  QZFreeDirectInput();
+  QZFreeDirectX();
+  if (flavour.stopAudio) flavour.stopAudio();
+  shell.appActive = 0;
+  platform::Messages().PostQuit(0);
+}
+
+void OnMove() {
+  if (!shell.windowExists) return;
+  int x = 0;
+  int y = 0;
+  Window().ClientOrigin(&x, &y);
+  QZSetWindowXY(x, y);
+}
+
+void OnSize(uintptr_t wParam, intptr_t lParam) {
+  if (wParam == platform::SIZE_MAXIMIZED) {
+    const int w = platform::UnsignedLowWord(static_cast<uintptr_t>(lParam));
+    const int h = platform::UnsignedHighWord(static_cast<uintptr_t>(lParam));
+    int frame = 0;
+    int caption = 0;
+    Window().BorderMetrics(&frame, &caption);
+    // 399, not 400, as the picture has always been placed; the mouse offsets follow it.
+    QZSetWindowXY(w / 2 - 399, h / 2 - 300);
+    shell.mouseOffsetX = w / 2 - 399;
+    shell.mouseOffsetY = h / 2 - 300 - frame - caption;
+  } else if (wParam == platform::SIZE_RESTORED) {
+    shell.mouseOffsetX = 0;
+    shell.mouseOffsetY = 0;
+  }
+}
+
+// Frame-loop step 3 without spinning: while the window is inactive no frame runs, and the loop
+// sleeps until the next tick instead of turning on the empty queue.
+void IdleWhileInactive() {
+  QZAcquireMouse(0);
+  WaitForTime(GetTime() + 10);
+}
+
+int FrameLoop() {
+  const ShellFlavour& flavour = *shell.flavour;
+  for (;;) {
+    if (PumpMessages() == 1) {
+      // A quit from elsewhere still takes the window, and with it the shutdown, down once.
+      DestroyMainWindow();
+      return 0;
+    }
+    if (shell.appActive == 0) {
+      IdleWhileInactive();
+      continue;
+    }
+    QZAcquireMouse(1);
+    if (!flavour.isLauncher) {
+      WaitFrame(100);
+    } else if (GetShowFrameRate()) {
+      SetFrameRate(QZGetFPS());
+      DrawFrameRate(GetFrameRate());
+    }
+    if (TheScreenManager().Update(shell.appActive) == static_cast<int>(kFrameResultQuit)) {
+      if (flavour.isLauncher) platform::SleepMilliseconds(1500);
+      DestroyMainWindow();
+      return 0;
+    }
+  }
+}
+
+}  // namespace
+
+const char* LauncherDir() { return shell.launcherDir; }
+
+void SetTitle(const char* text) {
+  if (!shell.flavour || !shell.windowExists) return;
+  char title[512];
+  std::snprintf(title, sizeof(title), "%s - %s", shell.flavour->windowText, text ? text : "");
+  Window().SetTitle(title);
+}
+
+void DestroyMainWindow() {
+  if (!shell.windowExists) return;
+  // Windows sends WM_DESTROY while destroying the window; the shutdown runs from there.
+  MainWndProc(platform::WM_DESTROY, 0, 0);
+  shell.windowExists = false;
+  Window().DestroyWindow();
+}
+
+intptr_t MainWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  TheScreenManager().OnMessage(message, wParam, lParam);
+  switch (message) {
+    case platform::WM_ACTIVATEAPP:
+      shell.appActive = wParam != 0 ? 1 : 0;
+      break;
+    case platform::WM_ACTIVATE:
+      if ((wParam & 0xFFFF) == platform::WA_INACTIVE) {
+        QZAcquireMouse(0);
+        shell.appActive = 0;
+      } else if ((wParam & 0xFFFF) == platform::WA_ACTIVE) {
+        QZAcquireMouse(1);
+        shell.appActive = 1;
+      }
+      break;
+    case platform::WM_MOVE:
+      OnMove();
+      break;
+    case platform::WM_SIZE:
+      OnSize(wParam, lParam);
+      break;
+    case platform::WM_MOUSEMOVE:
+      if (shell.appActive) {
+        TheMousePointer().SetPosition(
+            platform::LowWord(static_cast<uintptr_t>(lParam)) - shell.mouseOffsetX,
+            platform::HighWord(static_cast<uintptr_t>(lParam)) - shell.mouseOffsetY);
+      }
+      break;
+    case platform::WM_KEYUP:
+      if (wParam == platform::VK_ESCAPE) platform::Messages().Post(platform::WM_CLOSE);
+      if (wParam == platform::VK_F1) SetShowFrameRate(1 - GetShowFrameRate());
+      break;
+    case platform::WM_SYSCOMMAND:
+      if (wParam == platform::SC_KEYMENU) return 0;  // Alt does not open the system menu
+      break;
+    case platform::WM_CLOSE:
+      DestroyMainWindow();
+      break;
+    case platform::MM_MCINOTIFY:
+      if (shell.flavour && shell.flavour->onMusicNotify) shell.flavour->onMusicNotify();
+      break;
+    case platform::WM_DESTROY:
+      if (!shell.shutDown && shell.flavour) {
+        shell.shutDown = true;
+        Shutdown();
+      }
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+int RunShell(const ShellFlavour& flavour, const char* commandLine) {
+  shell = ShellState();
+  shell.flavour = &flavour;
+  platform::Video& video = Window();
+  if (!commandLine) commandLine = "";
+
+  if (flavour.isLauncher && video.DesktopDepth() != 15 && video.DesktopDepth() != 16) {
+    platform::ShowMessageBox("QorvexGames need the display set to High Color (16 bit).", "",
+                             platform::MB_ICONERROR);
+    return 0;
+  }
+  if (flavour.requiresCommandLine && commandLine[0] == '\0') {
+    platform::ShowMessageBox("Game must be run from the Hubbix", "ERROR", platform::MB_OK);
+    return 0;
+  }
+  if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine)) {
+    char text[160];
+    std::snprintf(text, sizeof(text),
+                  "The command line is too long: at most %d characters are accepted.",
+                  kMaxCommandLine);
+    platform::ShowMessageBox(text, "ERROR", platform::MB_OK);
+    return 0;
+  }
+  std::snprintf(shell.launcherDir, sizeof(shell.launcherDir), "%s", commandLine);
+
+  std::string reason;
+  if (!video.Start(&reason)) {
+    std::fprintf(stderr, "video: %s\n", reason.c_str());
+    platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run",
+                             "", platform::MB_ICONERROR);
+    return 0;
+  }
+
+  QZSetInstance(nullptr);
+  char fullScreenText[256];
+  platform::ReadProfileString("setup", "fullscreen", "0", fullScreenText, sizeof(fullScreenText),
+                              ".\\setup.ini");
+  shell.fullScreen = std::atoi(fullScreenText);
+
+  SetWindowProcedure(&MainWndProc);
+  if (!CreateMainWindow(flavour)) return 1;
+  // The launcher's frames are paced by the display's refresh where it has one; the game's by
+  // its own 10 ms tick.
+  video.SetPresentWait(flavour.isLauncher);
+
+  QZDebugEnable(0);
+  if (shell.fullScreen != 0) {
+    if (!QZInitDirectX(&video, kDisplayWidth, kDisplayHeight, 16)) return 1;
+  } else if (!QZInitDirectX(&video, kDisplayWidth, kDisplayHeight)) {
+    QZPrintError();
+    return 1;
+  }
+  QZSetViewport(0, 0, kDisplayWidth, kDisplayHeight);
+  QZDirectDraw* directDraw = QZGetLPDD();
+  QZGetDDInfo(&shell.front, &shell.back);
+  FillColor(shell.back, 0);
+  QZSetInstance(nullptr);
+  QZInitMouse();
+
+  // Every pace, time-out and the game clock hang on the timer; without it the program could
+  // not run, so say so instead of freezing at the second frame.
+  if (StartTimer() != 0) {
+    platform::ShowMessageBox("Unable to use timers on this system", "ERROR",
+                             platform::MB_ICONERROR);
+    DestroyMainWindow();
+    return 1;
+  }
+  if (flavour.startAudio) flavour.startAudio(&video);
+
+  MousePointer& pointer = TheMousePointer();
+  pointer.Init(nullptr);
+  pointer.SelectPicture(0);
+  pointer.Hide();
+  pointer.SetFullScreen(shell.fullScreen != 0);
+  int cursorX = 0;
+  int cursorY = 0;
+  video.CursorPosition(&cursorX, &cursorY);
+  pointer.SetPosition(cursorX, cursorY);
+  QZAcquireMouse(1);
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  QZInitFont(&video);
+
+  ScreenManager& manager = TheScreenManager();
+  manager.SetSurfaces(directDraw, shell.back);
+  flavour.addScreens(manager, shell.launcherDir);
+  QZInitKeyboard();
+
+  return FrameLoop();
+}

@@ -1,0 +1,218 @@
+#include "platform/Profile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Files.h"
+#include "tests/common/TempFolder.h"
+
+namespace {
+
+using testing_support::TempFolder;
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  std::string Read(const char* section, const char* key, const char* def = "",
+                   uint32_t size = 256) {
+    char out[256];
+    ReadProfileString(section, key, def, out, size, path.c_str());
+    return out;
+  }
+  static uint32_t ReadProfileString(const char* section, const char* key, const char* def,
+                                    char* out, uint32_t size, const char* file) {
+    return platform::ReadProfileString(section, key, def, out, size, file);
+  }
+
+  TempFolder folder;
+  std::string path = folder / "options.ini";
+};
+
+TEST_F(ProfileTest, NamesMatchWithoutRegardToCaseAndValuesAreTrimmed) {
+  folder.Write("options.ini",
+               "; players and switches\n"
+               "[SETUP]\n"
+               "  Music =   Y  \n"
+               "playerid=\t5\t\n"
+               "[player1]\n"
+               "Name=\"  Ann Lee  \"\n"
+               "address='x'\n"
+               "email=\"half\n");
+  EXPECT_EQ(Read("setup", "music"), "Y");
+  EXPECT_EQ(Read("Setup", "PLAYERID"), "5");
+  EXPECT_EQ(platform::ReadProfileInt("setup", "playerid", 0, path.c_str()), 5);
+  // A matching pair of quotes is removed, keeping the blanks inside; a lone quote stays.
+  EXPECT_EQ(Read("Player1", "name"), "  Ann Lee  ");
+  EXPECT_EQ(Read("Player1", "address"), "x");
+  EXPECT_EQ(Read("Player1", "email"), "\"half");
+}
+
+TEST_F(ProfileTest, MissingEntriesGiveTheDefault) {
+  folder.Write("options.ini", "[setup]\nMusic=N\n[Player1]\nname=Bo\n");
+  EXPECT_EQ(Read("setup", "SFX", "Y"), "Y");
+  EXPECT_EQ(Read("Player2", "name", "Player2"), "Player2");
+  // Keys of one section are not found in another.
+  EXPECT_EQ(Read("Player1", "Music", "none"), "none");
+  // A null default is empty; trailing blanks of a default are dropped.
+  char out[16] = "junk";
+  EXPECT_EQ(platform::ReadProfileString("setup", "x", nullptr, out, sizeof out, path.c_str()), 0u);
+  EXPECT_STREQ(out, "");
+  EXPECT_EQ(Read("setup", "x", "abc  "), "abc");
+  // No file at all.
+  const std::string missing = folder / "none.ini";
+  EXPECT_EQ(platform::ReadProfileString("setup", "Music", "Y", out, sizeof out, missing.c_str()),
+            1u);
+  EXPECT_STREQ(out, "Y");
+  EXPECT_EQ(platform::ReadProfileInt("setup", "playerid", 7, missing.c_str()), 7);
+}
+
+TEST_F(ProfileTest, ResultsAreCutToTheBuffer) {
+  folder.Write("options.ini", "[Player1]\nname=ABCDEFGHIJ\nsend=Yes\n");
+  char out[8];
+  EXPECT_EQ(ReadProfileString("Player1", "name", "", out, 4, path.c_str()), 3u);
+  EXPECT_STREQ(out, "ABC");
+  EXPECT_EQ(ReadProfileString("Player1", "send", "Y", out, 2, path.c_str()), 1u);
+  EXPECT_STREQ(out, "Y");
+  EXPECT_EQ(ReadProfileString("Player1", "missing", "default", out, 3, path.c_str()), 2u);
+  EXPECT_STREQ(out, "de");
+  out[0] = 'q';
+  EXPECT_EQ(ReadProfileString("Player1", "name", "", out, 0, path.c_str()), 0u);
+  EXPECT_EQ(out[0], 'q');
+}
+
+TEST_F(ProfileTest, NumbersAreReadLikeAtoi) {
+  folder.Write("options.ini", "[s]\na=42abc\nb=abc\nc=-7\nd=\ne=99999999999999\nf=\"12\"\n");
+  const char* p = path.c_str();
+  EXPECT_EQ(platform::ReadProfileInt("s", "a", -1, p), 42);
+  EXPECT_EQ(platform::ReadProfileInt("s", "b", -1, p), 0);
+  EXPECT_EQ(platform::ReadProfileInt("s", "c", -1, p), -7);
+  EXPECT_EQ(platform::ReadProfileInt("s", "d", -1, p), -1);
+  EXPECT_EQ(platform::ReadProfileInt("s", "e", -1, p), 2147483647);
+  EXPECT_EQ(platform::ReadProfileInt("s", "f", -1, p), 12);
+}
+
+TEST_F(ProfileTest, TheFirstOfDuplicateSectionsAndKeysWins) {
+  folder.Write("options.ini", "[a]\nk=1\nk=2\n[A]\nk=3\nj=4\n");
+  EXPECT_EQ(Read("a", "k"), "1");
+  EXPECT_EQ(Read("a", "j", "none"), "none");
+}
+
+TEST_F(ProfileTest, AWriteCreatesTheFileSectionAndKey) {
+  ASSERT_TRUE(platform::WriteProfileString("setup", "playerid", "3", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\nplayerid=3\n");
+  ASSERT_TRUE(platform::WriteProfileString("setup", "Music", "N", path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("Player1", "name", "Ann", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\nplayerid=3\nMusic=N\n\n[Player1]\nname=Ann\n");
+  EXPECT_EQ(Read("PLAYER1", "NAME"), "Ann");
+}
+
+TEST_F(ProfileTest, AWriteKeepsEveryOtherLineAsItWas) {
+  const std::string original =
+      "; written by hand\n"
+      "[setup]\n"
+      "  MUSIC = Y   ; loud\n"
+      "junk line without equals\n"
+      "SFX=Y\n"
+      "\n"
+      "# not a comment for us\n"
+      "[Player1]\n"
+      "name=Ann\n"
+      "\n"
+      "[Player2]\n"
+      "name=Bo\n";
+  folder.Write("options.ini", original);
+  ASSERT_TRUE(platform::WriteProfileString("Setup", "music", "N", path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("player1", "email", "a@b", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"),
+            "; written by hand\n"
+            "[setup]\n"
+            "MUSIC=N\n"
+            "junk line without equals\n"
+            "SFX=Y\n"
+            "\n"
+            "# not a comment for us\n"
+            "[Player1]\n"
+            "name=Ann\n"
+            "email=a@b\n"
+            "\n"
+            "[Player2]\n"
+            "name=Bo\n");
+}
+
+TEST_F(ProfileTest, RemovesKeysAndSections) {
+  folder.Write("options.ini", "[a]\nx=1\ny=2\n[b]\nz=3\n[c]\nw=4\n");
+  ASSERT_TRUE(platform::WriteProfileString("A", "X", nullptr, path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("B", nullptr, nullptr, path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("missing", nullptr, nullptr, path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("a", "missing", nullptr, path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[a]\ny=2\n[c]\nw=4\n");
+}
+
+TEST_F(ProfileTest, KeepsLineEndsAndAMissingFinalNewline) {
+  folder.Write("options.ini", "[setup]\r\nMusic=Y\r\nSFX=Y");
+  EXPECT_EQ(Read("setup", "music"), "Y");
+  EXPECT_EQ(Read("setup", "sfx"), "Y");
+  ASSERT_TRUE(platform::WriteProfileString("setup", "Music", "N", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\r\nMusic=N\r\nSFX=Y");
+  ASSERT_TRUE(platform::WriteProfileString("setup", "playerid", "2", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\r\nMusic=N\r\nSFX=Y\r\nplayerid=2\r\n");
+  EXPECT_EQ(Read("setup", "playerid"), "2");
+  EXPECT_EQ(Read("setup", "sfx"), "Y");
+  ASSERT_TRUE(platform::WriteProfileString("setup", "playerid", nullptr, path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\r\nMusic=N\r\nSFX=Y\r\n");
+}
+
+TEST_F(ProfileTest, AValueCannotAddLinesOfItsOwn) {
+  ASSERT_TRUE(
+      platform::WriteProfileString("Player1", "name", "Eve\n[setup]\nplayerid=7", path.c_str()));
+  EXPECT_EQ(Read("Player1", "name"), "Eve");
+  EXPECT_EQ(Read("setup", "playerid", "none"), "none");
+  EXPECT_FALSE(platform::WriteProfileString("a]b", "k", "v", path.c_str()));
+  EXPECT_FALSE(platform::WriteProfileString("s", "k=1", "v", path.c_str()));
+}
+
+TEST_F(ProfileTest, AFailedWriteKeepsTheOldFile) {
+  const std::string original = "[setup]\nMusic=Y\n";
+  folder.Write("options.ini", original);
+  platform::SetBeforeRenameHook([](const char*) { return false; });
+  const bool written = platform::WriteProfileString("setup", "Music", "N", path.c_str());
+  platform::SetBeforeRenameHook(nullptr);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(folder.Read("options.ini"), original);
+  EXPECT_EQ(folder.EntryCount(), 1u);
+
+  EXPECT_FALSE(
+      platform::WriteProfileString("setup", "Music", "N", (folder / "no/such/folder.ini").c_str()));
+}
+
+TEST_F(ProfileTest, PathsAreWindowsStyleWithAnyCase) {
+  folder.Write("Launcher/Options.INI", "[setup]\nMusic=N\n");
+  const std::string windowsPath = folder / "launcher\\OPTIONS.ini";
+  char out[8];
+  platform::ReadProfileString("setup", "Music", "Y", out, sizeof out, windowsPath.c_str());
+  EXPECT_STREQ(out, "N");
+  ASSERT_TRUE(platform::WriteProfileString("setup", "SFX", "N", windowsPath.c_str()));
+  EXPECT_EQ(folder.Read("Launcher/Options.INI"), "[setup]\nMusic=N\nSFX=N\n");
+}
+
+TEST_F(ProfileTest, SurvivesJunkInput) {
+  std::string junk;
+  for (int i = 0; i < 5000; ++i)
+    junk += static_cast<char>((i * 131 + 7) % 256);
+  junk += "\n[s]\nk=" + std::string(100000, 'v') + "\n[\nno equals\n=\n[[x]]]\n";
+  junk += std::string("key=a\0b\n", 8);
+  junk += "[t]\nx=1";
+  folder.Write("options.ini", junk);
+
+  char out[256];
+  EXPECT_EQ(ReadProfileString("s", "k", "", out, sizeof out, path.c_str()), 255u);
+  EXPECT_EQ(std::string(out), std::string(255, 'v'));
+  EXPECT_EQ(Read("t", "x"), "1");
+  EXPECT_EQ(Read("[x]]", "key"), "a");
+  ASSERT_TRUE(platform::WriteProfileString("t", "y", "2", path.c_str()));
+  const std::string after = folder.Read("options.ini");
+  EXPECT_EQ(after.substr(0, junk.size()), junk);
+  EXPECT_EQ(after.substr(junk.size()), "\ny=2\n");
+}
+
+}  // namespace

@@ -1,0 +1,300 @@
+// The shell run in-process on the memory video: start-up refusals, the window modes setup.ini
+// selects, the window procedure's handling and the shutdown that runs once whichever way the
+// program ends.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "framework/FrameLoop.h"
+#include "framework/MousePointer.h"
+#include "framework/Screen.h"
+#include "framework/ScreenManager.h"
+#include "framework/Timer.h"
+#include "platform/Files.h"
+#include "platform/Messages.h"
+#include "platform/Video.h"
+#include "shell/Shell.h"
+
+namespace {
+
+std::vector<std::string> events;
+
+// Counts its frames and asks to end the program after a set number of them (0: never).
+class CountingScreen : public Screen {
+ public:
+  explicit CountingScreen(const char* name) { SetName(name); }
+  int Update(int active) override {
+    ++frames;
+    lastActive = active;
+    if (onFrame) onFrame(frames);
+    Flip();
+    if (quitAfter != 0 && frames >= quitAfter) return 7;
+    if (closeAfter != 0 && frames == closeAfter) platform::Messages().Post(platform::WM_CLOSE);
+    return 1;
+  }
+  void Close() override {
+    events.push_back("close " + std::string(Name()));
+    Screen::Close();
+  }
+  int frames = 0;
+  int lastActive = -1;
+  int quitAfter = 0;
+  int closeAfter = 0;
+  std::function<void(int)> onFrame;
+};
+
+CountingScreen* screen = nullptr;
+
+void AddScreens(ScreenManager& manager, const char*) {
+  manager.AddScreen(screen);
+  manager.Select("counting");
+}
+void StartAudio(QZWindow*) { events.push_back("start audio"); }
+void ReleaseGame() { events.push_back("release game"); }
+void StopAudio() { events.push_back("stop audio"); }
+
+ShellFlavour GameFlavour() {
+  return {"Zeppolo", false, true, &StartAudio, &AddScreens, &ReleaseGame, &StopAudio, nullptr};
+}
+
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/shelltestXXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    folder = tmpl;
+    ASSERT_TRUE(platform::GetCurrentFolder(previous, sizeof(previous)));
+    ASSERT_TRUE(platform::SetCurrentFolder(folder.c_str()));
+    auto video = std::make_unique<platform::MemoryVideo>();
+    memory = video.get();
+    platform::SetVideo(std::move(video));
+    platform::Messages().Clear();
+    TheScreenManager().Clear();
+    events.clear();
+    ResetTimerState();
+    ResetFrameLoop();
+    counting = std::make_unique<CountingScreen>("counting");
+    screen = counting.get();
+  }
+  void TearDown() override {
+    platform::SetCurrentFolder(previous);
+    platform::SetVideo(nullptr);
+    platform::Messages().Clear();
+    std::remove((folder + "/setup.ini").c_str());
+    std::remove(folder.c_str());
+  }
+  void WriteSetup(const char* text) { std::ofstream(folder + "/setup.ini") << text; }
+
+  std::string folder;
+  char previous[4096];
+  platform::MemoryVideo* memory = nullptr;
+  std::unique_ptr<CountingScreen> counting;
+};
+
+TEST_F(ShellTest, GameRefusesAnEmptyCommandLineBeforeAnyWindow) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunShell(GameFlavour(), ""), 0);
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Game must be run from the Hubbix"), std::string::npos);
+  EXPECT_EQ(memory->windowsCreated, 0);
+}
+
+TEST_F(ShellTest, CommandLineThatCannotHoldTheLauncherPathIsRefused) {
+  const std::string fits(kMaxCommandLine, 'a');
+  const std::string tooLong(kMaxCommandLine + 1, 'a');
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunShell(GameFlavour(), tooLong.c_str()), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("too long"), std::string::npos);
+  EXPECT_EQ(memory->windowsCreated, 0);
+
+  screen->quitAfter = 1;
+  EXPECT_EQ(RunShell(GameFlavour(), fits.c_str()), 0);
+  EXPECT_EQ(std::string(LauncherDir()), fits);
+}
+
+TEST_F(ShellTest, LauncherRefusesADesktopThatIsNotHighColour) {
+  memory->depth = 32;
+  ShellFlavour launcher = GameFlavour();
+  launcher.isLauncher = true;
+  launcher.requiresCommandLine = false;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunShell(launcher, ""), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("High Color (16 bit)"),
+            std::string::npos);
+  EXPECT_EQ(memory->windowsCreated, 0);
+}
+
+TEST_F(ShellTest, NoVideoShowsTheProbeMessageAndEndsWithZero) {
+  memory->failStart = true;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("DirectX"), std::string::npos);
+}
+
+TEST_F(ShellTest, WindowFailureEndsWithOne) {
+  memory->failCreate = true;
+  EXPECT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 1);
+}
+
+TEST_F(ShellTest, WithoutSetupTheWindowIsCaptionedAndCentred) {
+  screen->quitAfter = 1;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->window.mode, platform::WindowMode::kCaptioned);
+  EXPECT_EQ(memory->window.title, "Zeppolo");
+  EXPECT_EQ(memory->window.x, 1024 / 2 - 400);
+  EXPECT_EQ(memory->window.y, 768 / 2 - 300);
+  EXPECT_EQ(memory->window.width, 800);
+  EXPECT_EQ(memory->window.height, 600);
+  EXPECT_FALSE(memory->window.topMost);
+}
+
+TEST_F(ShellTest, OnlyNowindowOneSelectsTheBorderlessTopMostWindow) {
+  screen->quitAfter = 1;
+  WriteSetup("[setup]\nnowindow=2\n");
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->window.mode, platform::WindowMode::kCaptioned);
+
+  screen->frames = 0;
+  WriteSetup("[setup]\nnowindow=1\n");
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->window.mode, platform::WindowMode::kBorderless);
+  EXPECT_TRUE(memory->window.title.empty());
+  EXPECT_TRUE(memory->window.topMost);
+}
+
+TEST_F(ShellTest, AnyNonZeroFullscreenSelectsFullScreenOnTheWholeScreen) {
+  screen->quitAfter = 1;
+  WriteSetup("[SETUP]\nFullScreen=7\nnowindow=1\n");
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->window.mode, platform::WindowMode::kFullScreen);
+  EXPECT_EQ(memory->window.width, 1024);
+  EXPECT_EQ(memory->window.height, 768);
+  EXPECT_EQ(memory->window.title, "Zeppolo");
+}
+
+TEST_F(ShellTest, LauncherOnAnExactly800By600ScreenIsTopMost) {
+  memory->screenWidth = 800;
+  memory->screenHeight = 600;
+  screen->quitAfter = 1;
+  ShellFlavour launcher = GameFlavour();
+  launcher.isLauncher = true;
+  launcher.requiresCommandLine = false;
+  launcher.windowText = "QorvexGames Hubbix";
+  ASSERT_EQ(RunShell(launcher, ""), 0);
+  EXPECT_TRUE(memory->window.topMost);
+  EXPECT_EQ(memory->window.title, "QorvexGames Hubbix");
+  EXPECT_TRUE(memory->presentWait);  // the launcher's presents follow the display's refresh
+}
+
+TEST_F(ShellTest, FrameResultSevenShutsDownOnceInOrder) {
+  screen->quitAfter = 3;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(screen->frames, 3);
+  EXPECT_EQ(screen->lastActive, 1);
+  const std::vector<std::string> expected = {"start audio", "close counting", "release game",
+                                             "stop audio"};
+  EXPECT_EQ(events, expected);
+  EXPECT_FALSE(memory->windowOpen);
+  EXPECT_FALSE(IsTimerRunning());
+  EXPECT_GE(memory->presents, 3);
+}
+
+TEST_F(ShellTest, CloseMessageShutsDownOnceAndEndsWithZero) {
+  screen->closeAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(screen->frames, 2);
+  const std::vector<std::string> expected = {"start audio", "close counting", "release game",
+                                             "stop audio"};
+  EXPECT_EQ(events, expected);
+  // A later destroy finds no window and does nothing.
+  DestroyMainWindow();
+  EXPECT_EQ(events.size(), expected.size());
+}
+
+TEST_F(ShellTest, EscapeReleasedClosesTheGame) {
+  platform::Messages().Post(platform::WM_KEYUP, platform::VK_ESCAPE, 0);
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(events.back(), "stop audio");
+}
+
+TEST_F(ShellTest, QuitFromElsewhereLeavesTheLoopWithZeroAfterTheShutdown) {
+  platform::Messages().PostQuit(0);
+  EXPECT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(screen->frames, 0);
+  EXPECT_EQ(events.back(), "stop audio");
+  EXPECT_FALSE(memory->windowOpen);
+}
+
+TEST_F(ShellTest, MaximisedWindowShiftsMousePositionsAndRestoringClearsTheShift) {
+  std::vector<std::pair<int, int>> seen;
+  screen->onFrame = [&seen](int frame) {
+    seen.emplace_back(TheMousePointer().GetX(), TheMousePointer().GetY());
+    auto& queue = platform::Messages();
+    if (frame == 1) {
+      queue.Post(platform::WM_SIZE, platform::SIZE_MAXIMIZED, platform::MakeLParam(1600, 1200));
+      queue.Post(platform::WM_MOUSEMOVE, 0, platform::MakeLParam(900, 700));
+    } else if (frame == 2) {
+      queue.Post(platform::WM_SIZE, platform::SIZE_RESTORED, platform::MakeLParam(800, 600));
+      queue.Post(platform::WM_MOUSEMOVE, 0, platform::MakeLParam(900, 700));
+    }
+  };
+  screen->quitAfter = 3;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  ASSERT_EQ(seen.size(), 3u);
+  // 1600 / 2 - 399 = 401; 1200 / 2 - 300 - frame 4 - caption 19 = 277.
+  EXPECT_EQ(seen[1], std::make_pair(900 - 401, 700 - 277));
+  EXPECT_EQ(seen[2], std::make_pair(900, 700));
+  EXPECT_EQ(memory->lastOriginX, 401);  // the picture is presented where the shell centred it
+}
+
+TEST_F(ShellTest, InactiveWindowRunsNoFramesAndIgnoresMouseMoves) {
+  uint32_t deactivatedAt = 0;
+  uint32_t secondFrameAt = 0;
+  std::thread reactivator;
+  screen->onFrame = [&](int frame) {
+    auto& queue = platform::Messages();
+    if (frame == 1) {
+      deactivatedAt = GetTime();
+      queue.Post(platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
+      queue.Post(platform::WM_MOUSEMOVE, 0, platform::MakeLParam(123, 45));
+      // Another window holds the focus for 50 ms of timer time.
+      reactivator = std::thread([deactivatedAt] {
+        WaitForTime(deactivatedAt + 50);
+        platform::Messages().Post(platform::WM_ACTIVATEAPP, 1, 0);
+      });
+    } else if (frame == 2) {
+      secondFrameAt = GetTime();
+      EXPECT_NE(TheMousePointer().GetX(), 123);
+    }
+  };
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  reactivator.join();
+  EXPECT_EQ(screen->frames, 2);
+  EXPECT_GE(secondFrameAt, deactivatedAt + 50);
+}
+
+TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
+  screen->onFrame = [](int frame) {
+    if (frame == 1) platform::Messages().Post(platform::WM_KEYUP, platform::VK_F1, 0);
+  };
+  screen->quitAfter = 3;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(GetShowFrameRate(), 1);
+  EXPECT_EQ(GetFrameRate(), 100.0f);
+  // The text "100.00" was drawn at (580, 0): some pixel of that box is lit.
+  ASSERT_TRUE(memory->lastPicture);
+  bool lit = false;
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 580; x < 640; ++x) lit = lit || memory->lastPicture->PixelAt(x, y) != 0;
+  }
+  EXPECT_TRUE(lit);
+}
+
+}  // namespace
