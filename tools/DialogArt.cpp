@@ -81,11 +81,11 @@ Bitmap YesNo() {
       IconCross(c, 27, 26, 28, Hex(0xD8373A));
     TextStyle st;
     st.font.face = Face::SansBold;
-    st.font.size = 22;
+    st.font.size = 20;
     st.fill = Solid(Hex(0xFFFFFF));
     st.outline = 2.0f;
     st.outlineColor = pal.border;
-    DrawText(c, st, yes ? "Yes, send" : "No, keep", 104, 34, Align::Center);
+    DrawText(c, st, yes ? "Yes, send" : "No, keep", 107, 33, Align::Center);
     states.push_back(std::move(c));
   }
   return JoinFrames(KeyedStates(states), false);

@@ -51,7 +51,7 @@ Bitmap Background() {
       c.Fill(ring, Hex(0xFFFFFF), 0.6f);
     }
   // The page number sits on a plate between the arrows.
-  DrawPlate(c, 678, 22, 58, 41, kPlate, 10);
+  DrawPlate(c, 672, 20, 64, 48, kPlate, 8);
   return c.ToOpaque(kSkyBottom);
 }
 

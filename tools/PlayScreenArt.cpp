@@ -155,19 +155,18 @@ Bitmap CloudStrip(bool rightSide) {
       sm.Intersect(arrowMask);
       c.Fill(sm, Hex(0x4F79B0));
     }
-    // Face: eyes, rosy cheeks and a round blowing mouth toward the arrow.
+    // Face: eyes, rosy cheeks and a round mouth blowing toward the arrow.
     Path eyes;
-    float eyeH = s == 2 ? 0.8f : 2.0f;
-    eyes.AddEllipse(X(20), 18, 1.5f, eyeH);
-    eyes.AddEllipse(X(28), 18, 1.5f, eyeH);
+    float eyeH = s == 2 ? 0.7f : 1.9f;
+    eyes.AddEllipse(X(18), 15.5f, 1.4f, eyeH);
+    eyes.AddEllipse(X(26), 15.5f, 1.4f, eyeH);
     c.FillPath(eyes, kInk);
     Path cheeks;
-    cheeks.AddEllipse(X(17), 23, 2.6f, 1.6f);
-    cheeks.AddEllipse(X(31), 23, s == 2 ? 3.4f : 2.6f, s == 2 ? 2.2f : 1.6f);
-    c.FillPath(cheeks, Hex(0xFF8FA0), 0.7f);
+    cheeks.AddEllipse(X(14.5f), 21, 2.4f, 1.5f);
+    cheeks.AddEllipse(X(29), 21.5f, s == 2 ? 3.4f : 2.4f, s == 2 ? 2.4f : 1.5f);
+    c.FillPath(cheeks, Hex(0xFF8FA0), 0.75f);
     Path mouth;
-    float mr = s == 2 ? 2.6f : 1.9f;
-    mouth.AddCircle(X(37), 22, mr);
+    mouth.AddEllipse(X(35), 24.5f, s == 2 ? 2.6f : 1.8f, s == 2 ? 2.8f : 2.0f);
     c.FillPath(mouth, kInk);
     states.push_back(std::move(c));
   }
@@ -210,10 +209,11 @@ Bitmap GaugeFrame(int frame) {
   face.AddCircle(cx, cy, r - 2.5f);
   c.FillPath(face, Hex(0xFFFFFF));
   if (remaining > 0) {
+    // The hand sweeps clockwise; the wedge is the time still ahead of it, up to twelve.
     std::vector<Vec2> wedge = {{cx, cy}};
     int steps = std::max(2, static_cast<int>(remaining * 64));
     for (int i = 0; i <= steps; ++i) {
-      float t = -1.5707963f + 6.2831853f * remaining * i / steps;
+      float t = -1.5707963f + 6.2831853f * ((1 - remaining) + remaining * i / steps);
       wedge.push_back({cx + (r - 4.5f) * std::cos(t), cy + (r - 4.5f) * std::sin(t)});
     }
     Path w;
@@ -372,19 +372,23 @@ Bitmap GameOver(bool outOfTime) {
   sub.font.face = Face::SansBold;
   sub.font.size = 28;
   sub.fill = Solid(kInk);
+  // The picture and the reason side by side, centred together.
+  const std::string reason = outOfTime ? "Out of time!" : "No more moves";
+  const float iconW = outOfTime ? 64 : 92, gap = 14;
+  const float left = (w - (iconW + gap + MeasureText(sub.font, reason))) / 2;
   if (outOfTime) {
-    IconClock(c, 120, 140, 62, Hex(0xFFFFFF), kInk);
-    Path bolt = LightningPath(126, 118, 30, 56);
+    const float ix = left + 30;
+    IconClock(c, ix, 140, 62, Hex(0xFFFFFF), kInk);
+    Path bolt = LightningPath(ix + 6, 118, 30, 56);
     Mask bm = Rasterize(bolt, w, h);
     c.Fill(bm.Dilated(1.8f), kInk);
     c.Fill(bm, VerticalGradient(118, Hex(0xFFF6B0), 174, Hex(0xFFA81E)));
-    DrawText(c, sub, "Out of time!", 168, 150, Align::Left);
   } else {
-    DrawBalloon(c, 86, 132, 14, 16, BalloonColor(0), false, 10);
-    DrawBalloon(c, 118, 128, 14, 16, BalloonColor(4), false, 14);
-    DrawBalloon(c, 150, 134, 14, 16, BalloonColor(1), false, 8);
-    DrawText(c, sub, "No more moves", 182, 150, Align::Left);
+    DrawBalloon(c, left + 16, 132, 14, 16, BalloonColor(0), false, 10);
+    DrawBalloon(c, left + 46, 128, 14, 16, BalloonColor(4), false, 14);
+    DrawBalloon(c, left + 76, 134, 14, 16, BalloonColor(1), false, 8);
   }
+  DrawText(c, sub, reason, left + iconW + gap, 150, Align::Left);
   TextStyle hint;
   hint.font.face = Face::Sans;
   hint.font.size = 16;
@@ -399,12 +403,12 @@ Bitmap HallOfFameNotice() {
   Canvas c(w, h);
   DrawDialogCard(c, 10, 20);
   Canvas glow(w, h);
-  IconTrophy(glow, 82, 96, 110, Hex(0xFFFFFF));
+  IconTrophy(glow, 76, 96, 104, Hex(0xFFFFFF));
   c.Fill(glow.Alpha().Dilated(3), kInk);
-  IconTrophy(c, 82, 96, 110, Hex(0xFFC21E));
-  IconStar(c, 82, 82, 30, Hex(0xFFF6B0));
-  DrawTitle(c, "You made the", 262, 78, 30);
-  DrawTitle(c, "Hall of Fame!", 262, 118, 36);
+  IconTrophy(c, 76, 96, 104, Hex(0xFFC21E));
+  IconStar(c, 76, 82, 28, Hex(0xFFF6B0));
+  DrawTitle(c, "You made the", 262, 78, 28);
+  DrawTitle(c, "Hall of Fame!", 262, 118, 33);
   TextStyle sub;
   sub.font.face = Face::Sans;
   sub.font.size = 16;
