@@ -15,7 +15,9 @@ int showFrameRate = 0;
 
 }  // namespace
 
-void SetWindowProcedure(WindowProcedure procedure) { windowProcedure = procedure; }
+void SetWindowProcedure(WindowProcedure procedure) {
+  windowProcedure = procedure;
+}
 
 int PumpMessages() {
   platform::Message message;
@@ -38,13 +40,21 @@ void WaitFrame(int rate) {
   if (showFrameRate) DrawFrameRate(frameRate);
 }
 
-float GetFrameRate() { return frameRate; }
+float GetFrameRate() {
+  return frameRate;
+}
 
-void SetFrameRate(float rate) { frameRate = rate; }
+void SetFrameRate(float rate) {
+  frameRate = rate;
+}
 
-int GetShowFrameRate() { return showFrameRate; }
+int GetShowFrameRate() {
+  return showFrameRate;
+}
 
-void SetShowFrameRate(int show) { showFrameRate = show; }
+void SetShowFrameRate(int show) {
+  showFrameRate = show;
+}
 
 void DrawFrameRate(float rate) {
   char text[32];

@@ -5,7 +5,9 @@
 
 MousePointer::MousePointer() : pictures(new PtrArray<Image>()) {}
 
-MousePointer::~MousePointer() { Free(); }
+MousePointer::~MousePointer() {
+  Free();
+}
 
 int MousePointer::Init(const char* path) {
   if (path) {

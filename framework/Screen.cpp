@@ -12,9 +12,13 @@ int Screen::Open(QZDirectDraw* dd, QZSurface* backBuffer) {
   return 1;
 }
 
-int Screen::OnMessage(uint32_t, uintptr_t, intptr_t) { return 1; }
+int Screen::OnMessage(uint32_t, uintptr_t, intptr_t) {
+  return 1;
+}
 
-int Screen::Update(int) { return 1; }
+int Screen::Update(int) {
+  return 1;
+}
 
 void Screen::SetName(const char* text) {
   std::snprintf(name, sizeof(name), "%s", text ? text : "");

@@ -16,18 +16,22 @@ Screen* ScreenManager::Select(const char* name) {
   return current;
 }
 
-int ScreenManager::Update(int active) { return current ? current->Update(active) : 0; }
+int ScreenManager::Update(int active) {
+  return current ? current->Update(active) : 0;
+}
 
 int ScreenManager::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return current ? current->OnMessage(message, wParam, lParam) : 1;
 }
 
 void ScreenManager::CloseAll() {
-  for (int i = 0; i < screens.Count(); ++i) screens.At(i)->Close();
+  for (int i = 0; i < screens.Count(); ++i)
+    screens.At(i)->Close();
 }
 
 void ScreenManager::Clear() {
-  while (screens.Count() > 0) screens.Remove(screens.At(0));
+  while (screens.Count() > 0)
+    screens.Remove(screens.At(0));
   current = nullptr;
 }
 

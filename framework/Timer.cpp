@@ -25,7 +25,9 @@ platform::TickSignal& Ticks() {
   return signal;
 }
 
-void OnTimer(void*) { TimerTick(); }
+void OnTimer(void*) {
+  TimerTick();
+}
 
 }  // namespace
 
@@ -39,23 +41,41 @@ int StopTimer() {
   return 0;
 }
 
-bool IsTimerRunning() { return TimerThread().Running(); }
+bool IsTimerRunning() {
+  return TimerThread().Running();
+}
 
-uint32_t GetTime() { return timeMs.load(std::memory_order_relaxed); }
+uint32_t GetTime() {
+  return timeMs.load(std::memory_order_relaxed);
+}
 
-int32_t TimeSince(uint32_t t) { return static_cast<int32_t>(GetTime() - t); }
+int32_t TimeSince(uint32_t t) {
+  return static_cast<int32_t>(GetTime() - t);
+}
 
-void SetClockSeconds(int32_t seconds) { clockSeconds.store(seconds); }
+void SetClockSeconds(int32_t seconds) {
+  clockSeconds.store(seconds);
+}
 
-int32_t GetClockSeconds() { return clockSeconds.load(); }
+int32_t GetClockSeconds() {
+  return clockSeconds.load();
+}
 
-void AddClockSeconds(int32_t seconds) { clockSeconds.fetch_add(seconds); }
+void AddClockSeconds(int32_t seconds) {
+  clockSeconds.fetch_add(seconds);
+}
 
-void StartClock() { clockRunning.store(1); }
+void StartClock() {
+  clockRunning.store(1);
+}
 
-void StopClock() { clockRunning.store(0); }
+void StopClock() {
+  clockRunning.store(0);
+}
 
-int IsClockRunning() { return clockRunning.load(); }
+int IsClockRunning() {
+  return clockRunning.load();
+}
 
 void TimerTick() {
   const uint32_t now = timeMs.load(std::memory_order_relaxed) + kPeriodMs;

@@ -13,13 +13,17 @@ std::unique_ptr<Video>& Current() {
 
 }  // namespace
 
-Video& GetVideo() { return *Current(); }
+Video& GetVideo() {
+  return *Current();
+}
 
 void SetVideo(std::unique_ptr<Video> video) {
   Current() = video ? std::move(video) : CreateMemoryVideo();
 }
 
-std::unique_ptr<Video> CreateMemoryVideo() { return std::make_unique<MemoryVideo>(); }
+std::unique_ptr<Video> CreateMemoryVideo() {
+  return std::make_unique<MemoryVideo>();
+}
 
 bool MemoryVideo::Start(std::string* reason) {
   if (failStart) {
@@ -53,7 +57,9 @@ bool MemoryVideo::CreateWindow(const WindowDesc& desc) {
   return true;
 }
 
-void MemoryVideo::DestroyWindow() { windowOpen = false; }
+void MemoryVideo::DestroyWindow() {
+  windowOpen = false;
+}
 
 void MemoryVideo::ClientOrigin(int* x, int* y) const {
   if (x) *x = window.x;

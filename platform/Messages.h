@@ -47,10 +47,18 @@ inline intptr_t MakeLParam(int x, int y) {
   return static_cast<intptr_t>(static_cast<uint32_t>(static_cast<uint16_t>(x)) |
                                (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16));
 }
-inline int LowWord(uintptr_t v) { return static_cast<int16_t>(v & 0xFFFF); }
-inline int HighWord(uintptr_t v) { return static_cast<int16_t>((v >> 16) & 0xFFFF); }
-inline int UnsignedLowWord(uintptr_t v) { return static_cast<int>(v & 0xFFFF); }
-inline int UnsignedHighWord(uintptr_t v) { return static_cast<int>((v >> 16) & 0xFFFF); }
+inline int LowWord(uintptr_t v) {
+  return static_cast<int16_t>(v & 0xFFFF);
+}
+inline int HighWord(uintptr_t v) {
+  return static_cast<int16_t>((v >> 16) & 0xFFFF);
+}
+inline int UnsignedLowWord(uintptr_t v) {
+  return static_cast<int>(v & 0xFFFF);
+}
+inline int UnsignedHighWord(uintptr_t v) {
+  return static_cast<int>((v >> 16) & 0xFFFF);
+}
 
 // Thread-safe: the music's end notification is posted from the audio thread.
 class MessageQueue {

@@ -20,7 +20,6 @@ int ReadProfileInt(const char* section, const char* key, int defaultValue, const
 
 // Writes key = value in section. A null value removes the key; a null key removes the section.
 // Returns false when the file cannot be written (the old file is then untouched).
-bool WriteProfileString(const char* section, const char* key, const char* value,
-                        const char* path);
+bool WriteProfileString(const char* section, const char* key, const char* value, const char* path);
 
 }  // namespace platform

@@ -71,6 +71,8 @@ uint64_t SteadyMilliseconds() {
           .count());
 }
 
-void SleepMilliseconds(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMilliseconds(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 }  // namespace platform

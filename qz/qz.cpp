@@ -86,23 +86,31 @@ void QZPrintError() {
                            platform::MB_ICONERROR);
 }
 
-const char* QZLastError() { return State().lastError.c_str(); }
+const char* QZLastError() {
+  return State().lastError.c_str();
+}
 
 int QZSetViewport(int, int, int width, int height) {
   QZState& s = State();
   return (s.back && width == s.back->Width() && height == s.back->Height()) ? 1 : 0;
 }
 
-QZDirectDraw* QZGetLPDD() { return State().back ? &State().directDraw : nullptr; }
+QZDirectDraw* QZGetLPDD() {
+  return State().back ? &State().directDraw : nullptr;
+}
 
 void QZGetDDInfo(QZSurface** front, QZSurface** back) {
   if (front) *front = State().front;
   if (back) *back = State().back;
 }
 
-int QZInitMouse() { return 1; }
+int QZInitMouse() {
+  return 1;
+}
 
-int QZInitKeyboard() { return 1; }
+int QZInitKeyboard() {
+  return 1;
+}
 
 void QZInitFont(QZWindow*) {}
 
@@ -149,7 +157,9 @@ void QZSetWindowXY(int x, int y) {
   State().windowY = y;
 }
 
-float QZGetFPS() { return State().fps; }
+float QZGetFPS() {
+  return State().fps;
+}
 
 int QZPrintString(const char* text, int x, int y) {
   QZSurface* back = State().back;
@@ -157,7 +167,9 @@ int QZPrintString(const char* text, int x, int y) {
   return DrawDebugText(back, text, x, y);
 }
 
-const uint8_t* QZGetKeys() { return platform::Input().KeyTable(); }
+const uint8_t* QZGetKeys() {
+  return platform::Input().KeyTable();
+}
 
 void QZGetMouseData(int* x, int* y, uint32_t* buttons) {
   if (x) *x = 0;

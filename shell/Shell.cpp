@@ -38,7 +38,9 @@ struct ShellState {
 
 ShellState shell;
 
-platform::Video& Window() { return platform::GetVideo(); }
+platform::Video& Window() {
+  return platform::GetVideo();
+}
 
 // The main window in the mode setup.ini asks for, centred on the screen.
 bool CreateMainWindow(const ShellFlavour& flavour) {
@@ -73,8 +75,8 @@ bool CreateMainWindow(const ShellFlavour& flavour) {
       desc.mode = platform::WindowMode::kCaptioned;
       desc.title = flavour.windowText;
       // The launcher on a screen no larger than its picture keeps its window above the rest.
-      desc.topMost = flavour.isLauncher && screenWidth == kDisplayWidth &&
-                     screenHeight == kDisplayHeight;
+      desc.topMost =
+          flavour.isLauncher && screenWidth == kDisplayWidth && screenHeight == kDisplayHeight;
     }
   }
   if (!video.CreateWindow(desc)) return false;
@@ -158,7 +160,9 @@ int FrameLoop() {
 
 }  // namespace
 
-const char* LauncherDir() { return shell.launcherDir; }
+const char* LauncherDir() {
+  return shell.launcherDir;
+}
 
 void SetTitle(const char* text) {
   if (!shell.flavour || !shell.windowExists) return;

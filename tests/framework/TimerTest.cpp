@@ -14,7 +14,8 @@ class TimerTest : public ::testing::Test {
   void SetUp() override { ResetTimerState(); }
   void TearDown() override { ResetTimerState(); }
   static void Advance(int ms) {
-    for (int i = 0; i < ms / 10; ++i) TimerTick();
+    for (int i = 0; i < ms / 10; ++i)
+      TimerTick();
   }
 };
 

@@ -33,7 +33,8 @@ TEST(MessageQueue, NegativePositionsSurviveThePacking) {
 TEST(MessageQueue, PostsFromAnotherThreadArrive) {
   platform::MessageQueue queue;
   std::thread poster([&queue] {
-    for (int i = 0; i < 1000; ++i) queue.Post(platform::MM_MCINOTIFY, static_cast<uintptr_t>(i));
+    for (int i = 0; i < 1000; ++i)
+      queue.Post(platform::MM_MCINOTIFY, static_cast<uintptr_t>(i));
   });
   int seen = 0;
   platform::Message m;
@@ -104,14 +105,17 @@ TEST(KeyCodes, RoundTripForLettersDigitsAndTheNamedKeys) {
 }
 
 // The timer thread is the one place where real time is the point: it must tick and stop.
-void CountTick(void* user) { static_cast<platform::TickSignal*>(user)->Signal(); }
+void CountTick(void* user) {
+  static_cast<platform::TickSignal*>(user)->Signal();
+}
 
 TEST(PeriodicTimer, TicksOnItsOwnThreadAndStopsJoined) {
   platform::TickSignal ticks;
   platform::PeriodicTimer timer;
   ASSERT_TRUE(timer.Start(10, &CountTick, &ticks));
   EXPECT_FALSE(timer.Start(10, &CountTick, &ticks));  // already running
-  while (ticks.Count() < 3) ticks.WaitPast(ticks.Count(), 1000);
+  while (ticks.Count() < 3)
+    ticks.WaitPast(ticks.Count(), 1000);
   timer.Stop();
   const uint32_t afterStop = ticks.Count();
   EXPECT_FALSE(timer.Running());

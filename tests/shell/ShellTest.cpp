@@ -55,9 +55,15 @@ void AddScreens(ScreenManager& manager, const char*) {
   manager.AddScreen(screen);
   manager.Select("counting");
 }
-void StartAudio(QZWindow*) { events.push_back("start audio"); }
-void ReleaseGame() { events.push_back("release game"); }
-void StopAudio() { events.push_back("stop audio"); }
+void StartAudio(QZWindow*) {
+  events.push_back("start audio");
+}
+void ReleaseGame() {
+  events.push_back("release game");
+}
+void StopAudio() {
+  events.push_back("stop audio");
+}
 
 ShellFlavour GameFlavour() {
   return {"Zeppolo", false, true, &StartAudio, &AddScreens, &ReleaseGame, &StopAudio, nullptr};
@@ -125,8 +131,7 @@ TEST_F(ShellTest, LauncherRefusesADesktopThatIsNotHighColour) {
   launcher.requiresCommandLine = false;
   testing::internal::CaptureStderr();
   EXPECT_EQ(RunShell(launcher, ""), 0);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("High Color (16 bit)"),
-            std::string::npos);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("High Color (16 bit)"), std::string::npos);
   EXPECT_EQ(memory->windowsCreated, 0);
 }
 
@@ -292,7 +297,8 @@ TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
   ASSERT_TRUE(memory->lastPicture);
   bool lit = false;
   for (int y = 0; y < 10; ++y) {
-    for (int x = 580; x < 640; ++x) lit = lit || memory->lastPicture->PixelAt(x, y) != 0;
+    for (int x = 580; x < 640; ++x)
+      lit = lit || memory->lastPicture->PixelAt(x, y) != 0;
   }
   EXPECT_TRUE(lit);
 }
