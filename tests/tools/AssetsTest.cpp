@@ -316,7 +316,26 @@ std::vector<Glyph> ScanFontSheet(const QZSurface& s, int* extraColumns) {
   return glyphs;
 }
 
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// Plain files every Windows bitmap reader takes: 24 bits, uncompressed, bottom-up.
+void CheckBitmapFile(const Asset& a) {
+  std::vector<uint8_t> b = ReadBytes(PathOf(a.where, a.name));
+  ASSERT_GE(b.size(), 54u);
+  EXPECT_EQ(Le32(b, 14), 40u) << "info header size";
+  EXPECT_GT(static_cast<int32_t>(Le32(b, 22)), 0) << "not bottom-up";
+  EXPECT_EQ(Le16(b, 28), 24) << "bits per pixel";
+  EXPECT_EQ(Le32(b, 30), 0u) << "compressed";
+  EXPECT_EQ(Le32(b, 2), b.size()) << "file size field";
+}
+
 void CheckPicture(const Asset& a) {
+  CheckBitmapFile(a);
   SurfacePtr s = Load(a.where, a.name);
   ASSERT_TRUE(s) << "does not load";
   const int w = s->Width(), h = s->Height();
@@ -351,6 +370,7 @@ void CheckPicture(const Asset& a) {
 }
 
 void CheckTiles(const Asset& a) {
+  CheckBitmapFile(a);
   SurfacePtr s = Load(a.where, a.name);
   ASSERT_TRUE(s) << "does not load";
   const int tw = a.minW, th = a.minH;
@@ -364,6 +384,7 @@ void CheckTiles(const Asset& a) {
 }
 
 void CheckFont(const Asset& a) {
+  CheckBitmapFile(a);
   SurfacePtr s = Load(a.where, a.name);
   ASSERT_TRUE(s) << "does not load";
   EXPECT_LE(s->Height(), a.maxH);
@@ -381,13 +402,6 @@ void CheckFont(const Asset& a) {
   EXPECT_LT(width('i'), width('m'));
   EXPECT_LT(width('!'), width('W'));
   EXPECT_LT(width('.'), width('@'));
-}
-
-uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
-  return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
 void CheckWav(const Asset& a) {
