@@ -1,11 +1,15 @@
-// Minimal stand-ins for services whose real implementations live in Files.cpp and Messages.cpp,
-// so the audio code links and runs on its own. They are weak: when the real definitions are
-// linked in, those win and these are dropped. Remove this file once both are in the tree.
+// Minimal stand-ins for services whose real implementations live in Files.cpp, Messages.cpp and
+// Timer.cpp, so the audio code links and runs on its own. They are weak: when the real
+// definitions are linked in, those win and these are dropped. Remove this file once all three
+// are in the tree.
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "platform/Files.h"
 #include "platform/Messages.h"
+#include "platform/Timer.h"
 
 namespace platform {
 
@@ -44,6 +48,16 @@ __attribute__((weak)) void MessageQueue::Clear() {
 __attribute__((weak)) MessageQueue& Messages() {
   static MessageQueue queue;
   return queue;
+}
+
+__attribute__((weak)) uint64_t SteadyMilliseconds() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+__attribute__((weak)) void SleepMilliseconds(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
 }  // namespace platform

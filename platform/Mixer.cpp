@@ -285,7 +285,6 @@ bool SoundBuffer::SetNotificationPositions(uint32_t count, const PositionNotify*
   // Built outside the mixer's lock; swapped in under it.
   std::vector<PositionNotify> list(positions, positions + count);
   std::lock_guard<std::mutex> lock(mixer->mutex);
-  if (playing) return false;
   notifications.swap(list);
   return true;
 }
