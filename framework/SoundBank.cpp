@@ -18,7 +18,8 @@ bool SameName(const SampleEntry* entry, const char* name) {
 }  // namespace
 
 SoundBank::~SoundBank() {
-  for (SampleEntry* e : entries) delete e;
+  for (SampleEntry* e : entries)
+    delete e;
 }
 
 void SoundBank::Init(void* window, int sampleCount) {
@@ -85,6 +86,10 @@ void SoundBank::Shutdown() {
   g_Sound.Exit();
 }
 
-void SoundBank::EnableMusic(int on) { g_Sound.EnableMusic(on); }
+void SoundBank::EnableMusic(int on) {
+  g_Sound.EnableMusic(on);
+}
 
-void SoundBank::EnableSfx(int on) { g_Sound.EnableSFX(on); }
+void SoundBank::EnableSfx(int on) {
+  g_Sound.EnableSFX(on);
+}

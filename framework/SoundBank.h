@@ -4,6 +4,7 @@
 // and is played by name. The bank also passes on the music and sound-effect switches. All calls
 // go through the process-wide g_Sound.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -13,7 +13,9 @@ namespace platform {
 
 namespace {
 
-bool Valid(FileHandle handle) { return handle >= 0 && handle <= INT32_MAX; }
+bool Valid(FileHandle handle) {
+  return handle >= 0 && handle <= INT32_MAX;
+}
 
 }  // namespace
 
@@ -56,8 +58,9 @@ bool ReadFileHandle(FileHandle handle, void* buffer, uint32_t size, uint32_t* do
 
 int64_t SeekFileHandle(FileHandle handle, int64_t offset, SeekOrigin origin) {
   if (!Valid(handle)) return -1;
-  const int whence =
-      origin == SeekOrigin::kBegin ? SEEK_SET : (origin == SeekOrigin::kCurrent ? SEEK_CUR : SEEK_END);
+  const int whence = origin == SeekOrigin::kBegin
+                         ? SEEK_SET
+                         : (origin == SeekOrigin::kCurrent ? SEEK_CUR : SEEK_END);
   const off_t result = lseek(static_cast<int>(handle), static_cast<off_t>(offset), whence);
   return result < 0 ? -1 : static_cast<int64_t>(result);
 }

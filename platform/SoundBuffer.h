@@ -98,9 +98,9 @@ class SoundNotify {
  public:
   // Replaces the buffer's notifications (count 0 removes them), also while the buffer plays.
   // Refused for a null list with a non-zero count, a null event, or an offset outside the buffer
-  // that is not kNotifyOnStop. Each offset's event is signalled when the play cursor reaches that byte;
-  // the kNotifyOnStop event when the buffer goes from playing to stopped (a Stop call or the end
-  // of a buffer played once).
+  // that is not kNotifyOnStop. Each offset's event is signalled when the play cursor reaches that
+  // byte; the kNotifyOnStop event when the buffer goes from playing to stopped (a Stop call or the
+  // end of a buffer played once).
   virtual bool SetNotificationPositions(uint32_t count, const PositionNotify* positions) = 0;
   // The buffer owns this interface; releasing it does nothing.
   void Release() {}

@@ -87,14 +87,18 @@ BlockLayout LayoutFor(int events, int samples) {
   return layout;
 }
 
-bool IsPlaying(SNDSample* sample) { return sample->SamplePlaying() != 0; }
+bool IsPlaying(SNDSample* sample) {
+  return sample->SamplePlaying() != 0;
+}
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-QZSound::QZSound(void* window, int sampleCount) { Init(window, sampleCount); }
+QZSound::QZSound(void* window, int sampleCount) {
+  Init(window, sampleCount);
+}
 
 QZSound::QZSound(const QZSound& other)
     : musicVolume(other.musicVolume.load()),
@@ -207,7 +211,8 @@ int QZSound::alloc_sample_buffers(int count) {
   g_CallBackHandles = reinterpret_cast<platform::Event**>(base);
   g_EventList = reinterpret_cast<_SNDEvent*>(base + layout.eventsOffset);
   g_SampleList = reinterpret_cast<SNDSample*>(base + layout.samplesOffset);
-  for (int i = 0; i < events; ++i) new (&g_EventList[i]) _SNDEvent{nullptr, nullptr};
+  for (int i = 0; i < events; ++i)
+    new (&g_EventList[i]) _SNDEvent{nullptr, nullptr};
   for (int i = 0; i < count; ++i) {
     new (&g_SampleList[i]) SNDSample;
     g_SampleList[i].Reset();
@@ -312,8 +317,8 @@ int QZSound::CallBack(void*) {
   g_nCallBackThreadActive = 1;
   int exitCode = 0;
   for (;;) {
-    const int index = platform::WaitForAnyEvent(g_CallBackHandles, g_nMaxEventCount,
-                                                platform::kWaitForever);
+    const int index =
+        platform::WaitForAnyEvent(g_CallBackHandles, g_nMaxEventCount, platform::kWaitForever);
     if (index == 0) break;
     if (index < 0) {
       exitCode = 1;
@@ -379,19 +384,29 @@ int QZSound::PlaySampleIDOnce(uint32_t id, int32_t volume, int32_t pan) {
   return sample->buffer->Play(play) ? 1 : 0;
 }
 
-void QZSound::EnableSFX(int on) { sfxEnabled = on; }
+void QZSound::EnableSFX(int on) {
+  sfxEnabled = on;
+}
 
 void QZSound::MemCleanup() {
   if (g_lpDSound != nullptr) g_lpDSound->Compact();
 }
 
-uint32_t QZSound::GetLIBVersion() { return 1; }
+uint32_t QZSound::GetLIBVersion() {
+  return 1;
+}
 
-const char* QZSound::GetLIBDate() { return "Fri Dec 22 07:46:08 2000"; }
+const char* QZSound::GetLIBDate() {
+  return "Fri Dec 22 07:46:08 2000";
+}
 
-platform::AudioDevice* QZSound::GetDSObject() { return g_lpDSound; }
+platform::AudioDevice* QZSound::GetDSObject() {
+  return g_lpDSound;
+}
 
-platform::SoundBuffer* QZSound::GetDSPrimaryBuffer() { return g_lpSoundBuffer; }
+platform::SoundBuffer* QZSound::GetDSPrimaryBuffer() {
+  return g_lpSoundBuffer;
+}
 
 int32_t QZSound::MapVolume(int32_t level) {
   EnsureVolumeTable();
@@ -431,14 +446,16 @@ void QZSound::ClearSample(SNDSample* sample) {
   sample->Reset();
   if (g_SampleList == nullptr) return;
   SNDSample* mark = g_pLastSample;
-  while (mark > g_SampleList && ((mark - 1)->flags & SAMPLE_INUSE) == 0) --mark;
+  while (mark > g_SampleList && ((mark - 1)->flags & SAMPLE_INUSE) == 0)
+    --mark;
   g_pLastSample = mark;
 }
 
 void QZSound::ClearSampleList() {
   SoundGuard guard(SoundLock());
   if (g_SampleList == nullptr) return;
-  for (SNDSample* s = g_SampleList; s < g_pEndSample; ++s) s->Reset();
+  for (SNDSample* s = g_SampleList; s < g_pEndSample; ++s)
+    s->Reset();
   g_pLastSample = g_SampleList;
 }
 
@@ -454,7 +471,9 @@ SNDHandle QZSound::DefaultOpenFile(const char* fileName) {
   return platform::OpenFileHandle(fileName);
 }
 
-int QZSound::DefaultCloseFile(SNDHandle handle) { return platform::CloseFileHandle(handle); }
+int QZSound::DefaultCloseFile(SNDHandle handle) {
+  return platform::CloseFileHandle(handle);
+}
 
 int QZSound::LoadSample(const char* fileName, uint32_t id) {
   SoundGuard guard(SoundLock());
@@ -484,8 +503,7 @@ SNDSample* QZSound::FindSample(uint32_t id) {
         break;
       }
       if (source == nullptr && (s->flags & SAMPLE_DUPLICATE) == 0) source = s;
-    } else if ((s->flags & SAMPLE_DUPLICATE) && (s->flags & SAMPLE_CLAIMED) == 0 &&
-               !IsPlaying(s)) {
+    } else if ((s->flags & SAMPLE_DUPLICATE) && (s->flags & SAMPLE_CLAIMED) == 0 && !IsPlaying(s)) {
       // A finished copy of another sound: its slot goes back to the pool.
       FreeSample(s);
     }

@@ -27,13 +27,19 @@ constexpr int kEventCount = 9;
 // events the thread waits on.
 thread_local bool onFillThread = false;
 
-uint32_t SteadyTicks() { return static_cast<uint32_t>(platform::SteadyMilliseconds()); }
+uint32_t SteadyTicks() {
+  return static_cast<uint32_t>(platform::SteadyMilliseconds());
+}
 
 QZSound::TickSource tickSource = nullptr;
 
-uint32_t Ticks() { return tickSource != nullptr ? tickSource() : SteadyTicks(); }
+uint32_t Ticks() {
+  return tickSource != nullptr ? tickSource() : SteadyTicks();
+}
 
-uint8_t SilenceByte(const SNDSample* sample) { return sample->bitsPerSample == 8 ? 0x80 : 0; }
+uint8_t SilenceByte(const SNDSample* sample) {
+  return sample->bitsPerSample == 8 ? 0x80 : 0;
+}
 
 // The data chunk's size, kept in the stream's sample.
 uint32_t StreamDataSize() {
@@ -193,8 +199,8 @@ int QZSound::LoadStream(const char* fileName, uint32_t id) {
   platform::PositionNotify positions[kEventCount];
   for (int i = 0; i < kEventCount; ++i) {
     g_NotifyEvents[i] = new platform::Event();
-    s.positions[i].offset = i < kSegments ? segmentSize * static_cast<uint32_t>(i)
-                                          : platform::kNotifyOnStop;
+    s.positions[i].offset =
+        i < kSegments ? segmentSize * static_cast<uint32_t>(i) : platform::kNotifyOnStop;
     s.positions[i].handle = g_NotifyEvents[i];
     positions[i] = {s.positions[i].offset, g_NotifyEvents[i]};
   }
@@ -227,8 +233,7 @@ void QZSound::init_stream_buffer() {
   uint32_t bytes1 = 0;
   void* part2 = nullptr;
   uint32_t bytes2 = 0;
-  if (!sample->buffer->Lock(0, 0, &part1, &bytes1, &part2, &bytes2,
-                            platform::kLockEntireBuffer)) {
+  if (!sample->buffer->Lock(0, 0, &part1, &bytes1, &part2, &bytes2, platform::kLockEntireBuffer)) {
     s.remaining = sample->dataSize;
     return;
   }
@@ -339,9 +344,13 @@ SNDNextStreamFunc QZSound::SetStreamNextFunc(SNDNextStreamFunc function) {
   return g_StreamInfo.nextStreamFunc.exchange(function);
 }
 
-SNDNextStreamFunc QZSound::GetStreamNextFunc() { return g_StreamInfo.nextStreamFunc.load(); }
+SNDNextStreamFunc QZSound::GetStreamNextFunc() {
+  return g_StreamInfo.nextStreamFunc.load();
+}
 
-void QZSound::ClearStreamNextStreamFunc() { g_StreamInfo.nextStreamFunc = nullptr; }
+void QZSound::ClearStreamNextStreamFunc() {
+  g_StreamInfo.nextStreamFunc = nullptr;
+}
 
 void QZSound::SetStreamVolume(int32_t level) {
   SoundGuard guard(SoundLock());
@@ -364,7 +373,9 @@ uint32_t QZSound::GetStreamID() {
   return sample != nullptr ? sample->id : 0;
 }
 
-_SNDStream* QZSound::GetStreamInfoPtr() { return &g_StreamInfo; }
+_SNDStream* QZSound::GetStreamInfoPtr() {
+  return &g_StreamInfo;
+}
 
 int QZSound::CleanupStream() {
   _SNDStream& s = g_StreamInfo;
@@ -418,7 +429,8 @@ int QZSound::FillStream(void*) {
   }
 
   for (;;) {
-    const int index = platform::WaitForAnyEvent(g_NotifyEvents, kEventCount, platform::kWaitForever);
+    const int index =
+        platform::WaitForAnyEvent(g_NotifyEvents, kEventCount, platform::kWaitForever);
     if (index < 0) break;
     if (index == kStopIndex) {
       // A pause stops the buffer too; the stream lives on. So does a stale stop signal from a
@@ -469,8 +481,14 @@ void QZSound::FadeMusic(int32_t from, int32_t to, uint32_t milliseconds) {
   SetStreamVolume(to);
 }
 
-void QZSound::FadeMusicOut(uint32_t milliseconds) { FadeMusic(musicVolume, 0, milliseconds); }
+void QZSound::FadeMusicOut(uint32_t milliseconds) {
+  FadeMusic(musicVolume, 0, milliseconds);
+}
 
-void QZSound::FadeMusicIn(uint32_t milliseconds) { FadeMusic(0, musicVolume, milliseconds); }
+void QZSound::FadeMusicIn(uint32_t milliseconds) {
+  FadeMusic(0, musicVolume, milliseconds);
+}
 
-void QZSound::SetTickSource(TickSource source) { tickSource = source; }
+void QZSound::SetTickSource(TickSource source) {
+  tickSource = source;
+}

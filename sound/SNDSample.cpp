@@ -86,7 +86,8 @@ int SNDSample::IsWavFile(SNDHandle handle) {
     uint8_t smpl[kSmplHeaderBytes];
     uint8_t loop[kSmplLoopBytes];
     if (ReadExactly(handle, smpl, sizeof(smpl)) && Word32(smpl + 28) != 0 &&
-        chunk.size >= kSmplHeaderBytes + kSmplLoopBytes && ReadExactly(handle, loop, sizeof(loop))) {
+        chunk.size >= kSmplHeaderBytes + kSmplLoopBytes &&
+        ReadExactly(handle, loop, sizeof(loop))) {
       // The file counts loop points in sample frames; the library keeps bytes.
       const uint32_t frameBytes = channels * bitsPerSample / 8;
       loopStart = Word32(loop + 8) * frameBytes;
@@ -124,9 +125,8 @@ int SNDSample::FindRiffChunk(SNDHandle handle, uint32_t chunkId, _ChunkHeader* h
 
 int SNDSample::AllocDSBuffer(uint32_t size) {
   if (QZSound::g_lpDSound == nullptr) return 0;
-  const platform::WaveFormat format =
-      platform::MakePcmFormat(sampleRate, static_cast<uint16_t>(channels),
-                              static_cast<uint16_t>(bitsPerSample));
+  const platform::WaveFormat format = platform::MakePcmFormat(
+      sampleRate, static_cast<uint16_t>(channels), static_cast<uint16_t>(bitsPerSample));
   platform::BufferDesc desc;
   // Static data with an end notification; no volume, pan or frequency control.
   desc.flags = platform::kBufferStatic | platform::kBufferCtrlPositionNotify;
@@ -189,7 +189,8 @@ SNDSample* SNDSample::ChainSample(SNDSample* first, SNDSample* second) {
   if (first == nullptr) return second;
   SoundGuard guard(SoundLock());
   SNDSample* last = first;
-  while (last->next != nullptr) last = last->next;
+  while (last->next != nullptr)
+    last = last->next;
   // Linking a chain that already leads to this tail would close a circle: every later walk of
   // the chain would never end, and the samples would replay for ever. Such a link is not made.
   for (SNDSample* p = second; p != nullptr; p = p->next) {
