@@ -10,9 +10,7 @@ bool IsInside(const Rect& r, int width, int height) {
   return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height;
 }
 
-bool IsEmptyOrInverted(const Rect& r) {
-  return r.right <= r.left || r.bottom <= r.top;
-}
+bool IsEmptyOrInverted(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 // Keyed row copy. Written as a select so the compiler can vectorise it.
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
@@ -32,9 +30,7 @@ Surface* Surface::Create(int w, int h) {
   return new Surface(w, h);
 }
 
-void Surface::Release(Surface* surface) {
-  delete surface;
-}
+void Surface::Release(Surface* surface) { delete surface; }
 
 uint16_t* Surface::Lock() {
   ++lockCount;
@@ -45,7 +41,8 @@ void Surface::Unlock() {
   if (lockCount > 0) --lockCount;
 }
 
-int Surface::Blit(const Rect* dstRect, const Surface* source, const Rect* srcRect, uint32_t flags) {
+int Surface::Blit(const Rect* dstRect, const Surface* source, const Rect* srcRect,
+                  uint32_t flags) {
   if (source == nullptr) return 0;
   const Rect dst = dstRect ? *dstRect : Rect{0, 0, width, height};
   const Rect src = srcRect ? *srcRect : Rect{0, 0, source->width, source->height};
@@ -109,8 +106,7 @@ int Surface::Fill(const Rect* dstRect, uint16_t value) {
   if (IsEmptyOrInverted(dst) || !IsInside(dst, width, height)) return 0;
   for (int y = dst.top; y < dst.bottom; ++y) {
     uint16_t* d = &pixels[static_cast<size_t>(y) * width];
-    for (int x = dst.left; x < dst.right; ++x)
-      d[x] = value;
+    for (int x = dst.left; x < dst.right; ++x) d[x] = value;
   }
   return 1;
 }
