@@ -119,12 +119,12 @@ int QZSound::Init(void* window, int sampleCount) {
   EnsureVolumeTable();
   // A second set-up first takes the first one down, so no thread or device is left behind.
   if (g_lpDSound != nullptr || g_MemHandle != nullptr) Exit();
-  if (sampleCount < 0) return 0;
 
   g_FillThread = nullptr;
   sfxEnabled = 1;
   musicEnabled = 1;
   musicVolume = 32768;
+  if (sampleCount < 0) return 0;
   g_nMaxSampleCount = sampleCount;
 
   if (!AllocSampleBuffers()) return 0;
@@ -454,8 +454,18 @@ void QZSound::ClearSample(SNDSample* sample) {
 void QZSound::ClearSampleList() {
   SoundGuard guard(SoundLock());
   if (g_SampleList == nullptr) return;
-  for (SNDSample* s = g_SampleList; s < g_pEndSample; ++s)
+  for (SNDSample* s = g_SampleList; s < g_pEndSample; ++s) {
+    // A sample still holding a buffer was busy when its owner freed it. Forgetting the buffer
+    // would leave it sounding (for ever, if it loops) with no one able to stop or release it.
+    if (s->buffer != nullptr) {
+      s->buffer->Release();
+      s->buffer = nullptr;
+    }
     s->Reset();
+  }
+  for (int i = 1; i < g_nMaxEventCount; ++i) {
+    if (g_EventList[i].sample != nullptr) FreeSoundEvent(&g_EventList[i]);
+  }
   g_pLastSample = g_SampleList;
 }
 

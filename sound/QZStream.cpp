@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/Thread.h"
 #include "platform/Timer.h"
 #include "sound/QZSound.h"
 #include "sound/SoundLock.h"
@@ -95,16 +96,17 @@ int RefillSegment(SNDSample* sample, int segment) {
     if (loop) {
       // Go on from the start of the data without a gap; a piece shorter than the segment wraps
       // as often as it takes.
+      // The file goes back to the start even when the data ended right at the segment's end.
       uint32_t lastRead = 0;
-      while (filled < bytes1 && StreamDataSize() > 0) {
+      do {
         if (platform::SeekFileHandle(s.file, s.dataStart, platform::SeekOrigin::kBegin) < 0) break;
         const uint32_t want = std::min(bytes1 - filled, StreamDataSize());
         uint32_t got = 0;
-        ReadInto(s.file, out + filled, want, &got);
-        if (got == 0) break;
+        if (want > 0) ReadInto(s.file, out + filled, want, &got);
         filled += got;
         lastRead = got;
-      }
+        if (got == 0) break;
+      } while (filled < bytes1);
       s.remaining = StreamDataSize() - lastRead;
       if (filled < bytes1) std::memset(out + filled, SilenceByte(sample), bytes1 - filled);
     } else {
@@ -237,14 +239,26 @@ void QZSound::init_stream_buffer() {
     s.remaining = sample->dataSize;
     return;
   }
+  auto* out = static_cast<uint8_t*>(part1);
   // Only the data chunk is read: whatever follows it in the file is not sound.
   uint32_t done = 0;
-  ReadInto(s.file, part1, std::min(bytes1, sample->dataSize), &done);
+  ReadInto(s.file, out, std::min(bytes1, sample->dataSize), &done);
   s.remaining = sample->dataSize - done;
-  // A piece shorter than the buffer is followed by silence, not by whatever the buffer held.
-  if (done < bytes1) {
-    std::memset(static_cast<uint8_t*>(part1) + done, SilenceByte(sample), bytes1 - done);
+  if (s.flags.load() & STREAM_LOOP) {
+    // A looping piece shorter than the buffer follows itself round the buffer.
+    uint32_t lastRead = done;
+    while (done < bytes1 && sample->dataSize > 0) {
+      if (platform::SeekFileHandle(s.file, s.dataStart, platform::SeekOrigin::kBegin) < 0) break;
+      uint32_t got = 0;
+      ReadInto(s.file, out + done, std::min(bytes1 - done, sample->dataSize), &got);
+      if (got == 0) break;
+      done += got;
+      lastRead = got;
+    }
+    if (done > sample->dataSize) s.remaining = sample->dataSize - lastRead;
   }
+  // A piece shorter than the buffer is followed by silence, not by whatever the buffer held.
+  if (done < bytes1) std::memset(out + done, SilenceByte(sample), bytes1 - done);
   sample->buffer->Unlock(part1, bytes1, part2, bytes2);
 }
 
@@ -256,7 +270,14 @@ int QZSound::PlayStream(uint32_t flags) {
   const uint32_t current = s.flags.load();
   if ((current & STREAM_LOADED) && !(current & STREAM_PLAYING) && sample != nullptr &&
       sample->buffer != nullptr) {
+    const bool loopAdded = (flags & STREAM_LOOP) && !(current & STREAM_LOOP);
     s.flags |= flags;
+    // Loaded to play once, a piece shorter than the buffer has silence after it: to loop, it
+    // must follow itself instead. Nothing has played yet, so the buffer can be filled anew.
+    if (loopAdded && sample->dataSize < s.bufferSize &&
+        platform::SeekFileHandle(s.file, s.dataStart, platform::SeekOrigin::kBegin) >= 0) {
+      init_stream_buffer();
+    }
     // From byte 0: the notification there is the first one, which the fill thread passes over,
     // so the first refill comes when the cursor reaches segment 1.
     sample->buffer->SetCurrentPosition(0);
@@ -462,7 +483,10 @@ int QZSound::FillStream(void*) {
     }
     endAfter = RefillSegment(sample, segment);
   }
-  s.flags &= ~STREAM_FILLING;
+  // A next-stream function may have loaded the next piece with a fill thread of its own; the
+  // flag is that thread's now.
+  SoundGuard guard(SoundLock());
+  if (g_FillThreadID == platform::CurrentThreadId()) s.flags &= ~STREAM_FILLING;
   return 0;
 }
 
