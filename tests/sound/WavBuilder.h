@@ -90,7 +90,7 @@ inline Bytes Riff(const std::vector<Bytes>& chunks, const char* form = "WAVE") {
 inline bool Write(const std::filesystem::path& path, const Bytes& bytes) {
   FILE* f = std::fopen(path.string().c_str(), "wb");
   if (f == nullptr) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   return std::fclose(f) == 0 && ok;
 }
 
