@@ -52,11 +52,11 @@ struct VoiceState {
 };
 
 // Mixes up to count output frames of one voice into acc (stereo pairs) with linear interpolation
-// between neighbouring source frames. Returns the output frames produced: fewer than count when a
-// voice played once reaches its end. state.position advances, unwrapped past the end for a looping
-// voice so the caller can tell how far it went.
+// between neighbouring source frames, stopping early when a voice played once reaches its end.
+// state.position advances, unwrapped past the end for a looping voice, so the caller can tell how
+// far it went.
 template <int Bits, int Channels>
-uint32_t MixFrames(const uint8_t* data, VoiceState& state, int32_t* acc, uint32_t count) {
+void MixFrames(const uint8_t* data, VoiceState& state, int32_t* acc, uint32_t count) {
   const uint64_t end = static_cast<uint64_t>(state.frames) << 32;
   uint64_t pos = state.position;
   uint64_t wrapped = 0;  // whole buffer lengths passed, in 32.32 frames
@@ -93,7 +93,6 @@ uint32_t MixFrames(const uint8_t* data, VoiceState& state, int32_t* acc, uint32_
     pos += state.step;
   }
   state.position = pos + wrapped;
-  return k;
 }
 
 inline int32_t Clip16(int32_t v) {
@@ -410,15 +409,17 @@ void Mixer::MixVoice(SoundBuffer* b, uint32_t count) {
   if (state.frames == 0) return;
 
   const uint8_t* data = b->data->data();
-  uint32_t produced;
   if (b->format.bitsPerSample == 8) {
-    produced = b->format.channels == 1 ? MixFrames<8, 1>(data, state, accumulator, count)
-                                       : MixFrames<8, 2>(data, state, accumulator, count);
+    if (b->format.channels == 1) {
+      MixFrames<8, 1>(data, state, accumulator, count);
+    } else {
+      MixFrames<8, 2>(data, state, accumulator, count);
+    }
+  } else if (b->format.channels == 1) {
+    MixFrames<16, 1>(data, state, accumulator, count);
   } else {
-    produced = b->format.channels == 1 ? MixFrames<16, 1>(data, state, accumulator, count)
-                                       : MixFrames<16, 2>(data, state, accumulator, count);
+    MixFrames<16, 2>(data, state, accumulator, count);
   }
-  (void)produced;
 
   const uint64_t startFrame = b->position >> 32;
   const uint64_t endFrame = state.position >> 32;

@@ -292,15 +292,16 @@ void QZSound::close_callback() {
     g_CallBackThread = nullptr;
   }
   SoundGuard guard(SoundLock());
-  // Buffers that still name an event would signal it when stopped after it is gone.
+  // Buffers that still name an event would signal it when stopped after it is gone. Every
+  // sample is disarmed, not only those marked: a sample started again before its last end was
+  // handled is armed without the mark.
   if (g_SampleList != nullptr) {
     for (SNDSample* s = g_SampleList; s < g_pLastSample; ++s) {
-      if ((s->flags & SAMPLE_NOTIFY) && s->buffer != nullptr) {
-        if (platform::SoundNotify* notify = s->buffer->QueryNotify()) {
-          notify->SetNotificationPositions(0, nullptr);
-        }
-        s->flags &= ~SAMPLE_NOTIFY;
+      if (s->buffer == nullptr || s == g_StreamInfo.sample.load()) continue;
+      if (platform::SoundNotify* notify = s->buffer->QueryNotify()) {
+        notify->SetNotificationPositions(0, nullptr);
       }
+      s->flags &= ~SAMPLE_NOTIFY;
     }
   }
   for (int i = 0; i < g_nMaxEventCount; ++i) {
