@@ -72,9 +72,11 @@ struct OutputState {
   SilentPacer pacer;
 };
 
+// Never destroyed, like the mixer: a program that ends without releasing the device must not
+// find its output threads' state gone (or a running thread destroyed) at exit.
 OutputState& Output() {
-  static OutputState state;
-  return state;
+  static auto* state = new OutputState();
+  return *state;
 }
 
 void Feed(void* user, Uint8* stream, int len) {
