@@ -7,6 +7,7 @@ packages=(
   libsdl2-dev libmpg123-dev libmp3lame-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick
 )
 
