@@ -29,14 +29,14 @@ class MenuScreenTest : public LauncherTest {
  protected:
   void AddGames(int n) {
     for (int k = 0; k < n; ++k) {
-      char name[16];
+      char name[24];
       std::snprintf(name, sizeof(name), "Game%02d", k);
       AddGame(name, GameColour(k));
     }
   }
   static int ClickSlot(int slot) { return Click(kSlots[slot].x + 20, kSlots[slot].y + 20); }
   bool SlotEnabled(int slot) const {
-    char name[16];
+    char name[24];
     std::snprintf(name, sizeof(name), "button%d", slot + 1);
     const Button* button = menu.Buttons()->Find(name);
     return button != nullptr && button->IsEnabled() != 0;

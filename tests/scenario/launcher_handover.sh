@@ -142,7 +142,7 @@ if wait_until 50 folder_is "$launcher_pid" "$game_dir"; then
 else
   fail "a click on the game's slot did not open its title page (folder $(folder_of "$launcher_pid"))"
 fi
-shows_title_page "$hubbix_window" || fail "the screen does not show the game's title page"
+wait_until 30 shows_title_page "$hubbix_window" || fail "the screen does not show the game's title page"
 
 # 2. "Play" starts the game in its folder with the launcher's folder as its one argument; the
 #    launcher closes by itself 1.5 seconds later.
@@ -192,7 +192,8 @@ else
       if wait_until 100 found_window "QorvexGames Hubbix"; then
         sleep 1
         back_window=$(window_named "QorvexGames Hubbix")
-        shows_title_page "$back_window" || fail "the screen does not show the game's title page"
+        wait_until 30 shows_title_page "$back_window" ||
+          fail "the screen does not show the game's title page"
         click "$back_window" 716 466  # "Exit"
         wait_until 60 bash -c "! kill -0 $back_pid 2>/dev/null" ||
           fail "the launcher's \"Exit\" did not end it"
