@@ -4,6 +4,7 @@
 #include "platform/Video.h"
 #include "shell/BlankScreen.h"
 #include "shell/CommandLine.h"
+#include "shell/GameAudio.h"
 #include "shell/Shell.h"
 
 namespace {
@@ -16,14 +17,14 @@ void AddScreens(ScreenManager& manager, const char*) {
 }
 
 const ShellFlavour kGame = {
-    "Zeppolo",    // windowText
-    false,        // isLauncher
-    true,         // requiresCommandLine
-    nullptr,      // startAudio
-    &AddScreens,  // addScreens
-    nullptr,      // releaseGame
-    nullptr,      // stopAudio
-    nullptr,      // onMusicNotify
+    "Zeppolo",          // windowText
+    false,              // isLauncher
+    true,               // requiresCommandLine
+    &StartGameAudio,    // startAudio
+    &AddScreens,        // addScreens
+    nullptr,            // releaseGame
+    &StopGameAudio,     // stopAudio
+    &RestartGameMusic,  // onMusicNotify
 };
 
 }  // namespace
