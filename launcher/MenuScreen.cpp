@@ -119,6 +119,9 @@ void MenuScreen::FindGames() {
           entry.name[0] == '.') {
         continue;
       }
+      // Paths are written the Windows way, where a backslash separates folders: a name holding
+      // one would lead to another folder (or above this one), so it is no game of ours.
+      if (entry.name.find('\\') != std::string::npos) continue;
       // A name or path that does not fit the record would name another folder or program once
       // cut, so such a folder is passed over.
       if (entry.name.size() > static_cast<size_t>(GameRecord::kMaxNameLength)) continue;

@@ -246,6 +246,10 @@ bool HighScores() {
   small.Init(10);
   small.Insert("Ten:::Y", 10);
   ok &= small.Save((path + "/count10.dat").c_str());
+  // The hall of fame reads the same files.
+  fs::create_directories(outFolder / "halloffame");
+  for (const auto& entry : fs::directory_iterator(path))
+    fs::copy_file(entry.path(), outFolder / "halloffame" / entry.path().filename());
   return ok;
 }
 
@@ -256,6 +260,10 @@ bool CommandLines() {
   ok &= SaveText("commandline", "name", "Zeppolo");
   ok &= SaveText("commandline", "twoWords", std::string("/opt/My Games") + '\0' + "Hubbix");
   ok &= SaveText("commandline", "long", std::string(244, 'a'));
+  // The launcher's: the command line, then the game folders beside the launcher.
+  ok &= SaveText("folders", "games", "Zeppolo\nZeppolo\nZeppolino\nOther Game\n.hidden\nzeppolo");
+  ok &= SaveText("folders", "none", "Nothing\nA\nB");
+  ok &= SaveText("folders", "long", "\n" + std::string(59, 'n') + "\n" + std::string(60, 'm'));
   return ok;
 }
 

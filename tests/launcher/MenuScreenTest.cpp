@@ -160,6 +160,19 @@ TEST_F(MenuScreenTest, OnlyPlainFoldersWithAButtonPictureAreGames) {
   EXPECT_STREQ(menu.Game(1)->program, (std::string(59, 'a') + ".exe").c_str());
 }
 
+// Found by fuzzing the folder names: a name holding a backslash, which every path of the
+// programs reads as a separator, led to another folder: "\\Zeppolo" and "Zeppolo\\" to
+// Zeppolo's own, listed a second time under a name that was not its folder's.
+TEST_F(MenuScreenTest, FolderNamesWithABackslashAreNoGames) {
+  AddGame("Zeppolo");
+  std::filesystem::create_directory(launcher.Path() / "\\Zeppolo");
+  std::filesystem::create_directory(launcher.Path() / "Zeppolo\\");
+  AddGame("a\\b");
+  Start();
+  ASSERT_EQ(menu.Count(), 1);
+  EXPECT_STREQ(menu.Game(0)->name, "Zeppolo");
+}
+
 TEST_F(MenuScreenTest, ReadOnlyGameFolderIsSkipped) {
   AddGame("Open");
   AddGame("Locked");
