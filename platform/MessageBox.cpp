@@ -38,7 +38,12 @@ void ShowMessageBox(const char* text, const char* caption, uint32_t flags) {
   if (ownVideo) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 
   if (!shown) {
-    fprintf(stderr, "%s: %s\n", caption, text);
+    // A box without a caption prints its text alone.
+    if (caption[0] == '\0') {
+      fprintf(stderr, "%s\n", text);
+    } else {
+      fprintf(stderr, "%s: %s\n", caption, text);
+    }
     fflush(stderr);
   }
 }

@@ -103,6 +103,26 @@ int ScancodeToDik(SDL_Scancode code) {
   }
 }
 
+bool IsHeadlessDriver(const char* driver) {
+  return driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
+         std::strcmp(driver, "offscreen") == 0;
+}
+
+// Whether the video driver setting (SDL_VIDEODRIVER, a comma-separated list) names the driver.
+bool DriverRequested(const char* driver) {
+  const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (driver == nullptr || wanted == nullptr) return false;
+  const size_t length = std::strlen(driver);
+  for (const char* p = wanted; *p != '\0';) {
+    const char* end = std::strchr(p, ',');
+    const size_t size = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
+    if (size == length && SDL_strncasecmp(p, driver, length) == 0) return true;
+    if (end == nullptr) break;
+    p = end + 1;
+  }
+  return false;
+}
+
 constexpr int kPictureWidth = 800;
 constexpr int kPictureHeight = 600;
 
@@ -119,6 +139,15 @@ class SdlVideo : public Video {
       if (reason) *reason = SDL_GetError();
       return false;
     }
+    // With no display at all SDL falls back to a driver that shows nothing, and the program
+    // would run where no one can see or stop it. Such a driver is taken only when asked for by
+    // name (headless test runs set SDL_VIDEODRIVER=dummy).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (IsHeadlessDriver(driver) && !DriverRequested(driver)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      if (reason) *reason = "no display found (neither DISPLAY nor WAYLAND_DISPLAY leads to one)";
+      return false;
+    }
     started = true;
     return true;
   }
@@ -132,9 +161,7 @@ class SdlVideo : public Video {
   }
 
   bool HasDisplay() const override {
-    if (!started) return false;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    return driver && std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "offscreen") != 0;
+    return started && !IsHeadlessDriver(SDL_GetCurrentVideoDriver());
   }
 
   int DesktopDepth() const override { return 16; }

@@ -259,7 +259,10 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
 
   std::string reason;
   if (!video.Start(&reason)) {
-    std::fprintf(stderr, "video: %s\n", reason.c_str());
+    // The box's text is the one the programs have always shown; the line before it says what
+    // really happened.
+    std::fprintf(stderr, "%s cannot start: no window can be shown: %s\n", flavour.windowText,
+                 reason.empty() ? "the video system did not start" : reason.c_str());
     platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run",
                              "", platform::MB_ICONERROR);
     return 0;
