@@ -1,0 +1,85 @@
+// The process's audio device over SDL: with the dummy driver CI uses, and with no usable driver
+// at all, opening it never fails and the program goes on silently.
+
+#include "platform/AudioDevice.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <string>
+
+namespace {
+
+using platform::AudioDevice;
+
+class AudioDeviceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* driver = getenv("SDL_AUDIODRIVER");
+    savedDriver = driver != nullptr ? driver : "";
+    hadDriver = driver != nullptr;
+    platform::SetAudioOutputKind(platform::AudioOutputKind::kSdl);
+  }
+
+  void TearDown() override {
+    if (hadDriver) {
+      setenv("SDL_AUDIODRIVER", savedDriver.c_str(), 1);
+    } else {
+      unsetenv("SDL_AUDIODRIVER");
+    }
+    platform::SetAudioOutputKind(platform::AudioOutputKind::kMemory);
+  }
+
+  std::string savedDriver;
+  bool hadDriver = false;
+};
+
+TEST_F(AudioDeviceTest, TheDummyDriverPlaysAndFollowsTheOutputFormat) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  AudioDevice* device = AudioDevice::Open();
+  ASSERT_NE(device, nullptr);
+  EXPECT_TRUE(device->HasSoundCard());
+  EXPECT_TRUE(device->SetCooperativeLevel(nullptr, platform::kLevelExclusive));
+  EXPECT_FALSE(device->SetCooperativeLevel(nullptr, 9));
+  platform::DeviceCaps caps{};
+  EXPECT_FALSE(device->GetCaps(&caps));  // the size must be filled in
+  caps.size = sizeof(caps);
+  ASSERT_TRUE(device->GetCaps(&caps));
+  EXPECT_TRUE(caps.flags & platform::kCapsPrimaryStereo);
+  EXPECT_TRUE(caps.flags & platform::kCapsPrimary16Bit);
+
+  // A second holder shares the one output.
+  AudioDevice* second = AudioDevice::Open();
+  EXPECT_EQ(&second->GetMixer(), &device->GetMixer());
+  second->Release();
+  EXPECT_TRUE(device->HasSoundCard());
+
+  platform::BufferDesc desc;
+  desc.flags = platform::kBufferPrimary;
+  platform::SoundBuffer* primary = device->CreateSoundBuffer(desc);
+  ASSERT_NE(primary, nullptr);
+  ASSERT_TRUE(primary->SetFormat(platform::MakePcmFormat(11025, 1, 8)));
+  EXPECT_TRUE(device->HasSoundCard());
+  ASSERT_TRUE(primary->SetFormat(platform::MakePcmFormat(22050, 2, 16)));
+  EXPECT_TRUE(device->HasSoundCard());
+  primary->Release();
+  device->Release();
+}
+
+TEST_F(AudioDeviceTest, WithoutAUsableDriverTheProgramRunsSilently) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  AudioDevice* device = AudioDevice::Open();
+  ASSERT_NE(device, nullptr);
+  EXPECT_FALSE(device->HasSoundCard());
+  const platform::WaveFormat format = platform::MakePcmFormat(22050, 2, 16);
+  platform::BufferDesc desc;
+  desc.bytes = 400;
+  desc.format = &format;
+  platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
+  ASSERT_NE(b, nullptr);
+  EXPECT_TRUE(b->Play(0));
+  b->Release();
+  device->Release();
+}
+
+}  // namespace
