@@ -1,0 +1,58 @@
+// zepgen: makes every picture, sound, the music and the default settings files of Hubbix and
+// Zeppolo. Usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "tools/Groups.h"
+#include "tools/Text.h"
+
+int main(int argc, char** argv) {
+  using namespace zepgen;
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]\n");
+    return 2;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  std::string fontFolder = argc > 3 ? argv[3] : "/usr/share/fonts/truetype/dejavu";
+  std::string error;
+  if (!InitText(fontFolder, &error)) {
+    std::fprintf(stderr, "zepgen: %s\n", error.c_str());
+    return 1;
+  }
+  Output out(argv[1], argv[2]);
+  if (!out.Prepare()) {
+    std::fprintf(stderr, "zepgen: %s\n", out.Error().c_str());
+    return 1;
+  }
+  struct Step {
+    const char* name;
+    void (*make)(Output&);
+  };
+  const Step steps[] = {
+      {"balloons", MakeBalloonPictures},
+      {"play screen", MakePlayScreenPictures},
+      {"pages", MakePagesPictures},
+      {"title page", MakeTitlePictures},
+      {"dialogs", MakeDialogPictures},
+      {"fonts", MakeFontSheets},
+      {"sounds", MakeSounds},
+      {"music", MakeMusic},
+      {"settings", MakeSettings},
+  };
+  for (const Step& step : steps) {
+    step.make(out);
+    if (!out.Ok()) {
+      std::fprintf(stderr, "zepgen: %s: %s\n", step.name, out.Error().c_str());
+      ShutdownText();
+      return 1;
+    }
+  }
+  ShutdownText();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::printf("zepgen: %d files, %llu bytes in %.1f s\n", out.FileCount(),
+              static_cast<unsigned long long>(out.TotalBytes()), seconds);
+  return 0;
+}
