@@ -1,29 +1,35 @@
 // Process entry of the game.
 
 #include "framework/ScreenManager.h"
+#include "game/Game.h"
+#include "game/PlayScreen.h"
 #include "platform/Video.h"
-#include "shell/BlankScreen.h"
 #include "shell/CommandLine.h"
 #include "shell/Shell.h"
 
 namespace {
 
-BlankScreen playScreen("balloon");
-
 void AddScreens(ScreenManager& manager, const char*) {
+  PlayScreen& playScreen = ThePlayScreen();
+  playScreen.SetLauncherDirSource(&LauncherDir);
+  TheGame().SetTitleSetter(&SetTitle);
   manager.AddScreen(&playScreen);
   manager.Select("balloon");
 }
 
+void ReleaseGame() {
+  TheGame().Release();
+}
+
 const ShellFlavour kGame = {
-    "Zeppolo",    // windowText
-    false,        // isLauncher
-    true,         // requiresCommandLine
-    nullptr,      // startAudio
-    &AddScreens,  // addScreens
-    nullptr,      // releaseGame
-    nullptr,      // stopAudio
-    nullptr,      // onMusicNotify
+    "Zeppolo",     // windowText
+    false,         // isLauncher
+    true,          // requiresCommandLine
+    nullptr,       // startAudio
+    &AddScreens,   // addScreens
+    &ReleaseGame,  // releaseGame
+    nullptr,       // stopAudio
+    nullptr,       // onMusicNotify
 };
 
 }  // namespace
