@@ -46,8 +46,8 @@ void Game::FillBoard(int x, int y, int columnCount, int rowCount) {
     ++placed[colour];
     const int count = placed[colour];
     const int step = quota / 4;
-    const bool star =
-        stars[colour] < kStarsPerColour && (count == step || count == 2 * step || count == 3 * step);
+    const bool star = stars[colour] < kStarsPerColour &&
+                      (count == step || count == 2 * step || count == 3 * step);
     if (star) ++stars[colour];
 
     const char* imageName = star ? kStarImages[colour] : kPlainImages[colour];

@@ -110,6 +110,10 @@ class Game : public GameBase {
   void SetScreen(PlayScreen* playScreen) { screen = playScreen; }
   PlayScreen* GetScreen() const { return screen; }
   void SetTitleSetter(TitleSetter setter) { titleSetter = setter; }
+  // How an animation frame waits for its turn: the frame loop's pacing (WaitFrame) unless a
+  // test steps the timer itself.
+  using FrameWaiter = void (*)(int rate);
+  void SetFrameWaiter(FrameWaiter waiter) { frameWaiter = waiter; }
 
   // ---- fields read and written by the flow and by tests
   Balloon* BalloonAt(int cell) const;
@@ -161,6 +165,7 @@ class Game : public GameBase {
 
   PlayScreen* screen = nullptr;
   TitleSetter titleSetter = nullptr;
+  FrameWaiter frameWaiter = nullptr;
 
   int boardX = 0;
   int boardY = 0;

@@ -135,7 +135,11 @@ void Game::AnimateFor(int ms) {
     // The gauge's redraw record spans the whole column below it (the sprite is as tall as its
     // strip), so the menu buttons are drawn again in each frame, as the frame loop does.
     if (screen != nullptr && screen->Buttons() != nullptr) screen->Buttons()->RedrawAll();
-    WaitFrame(kAnimationRate);
+    if (frameWaiter != nullptr) {
+      frameWaiter(kAnimationRate);
+    } else {
+      WaitFrame(kAnimationRate);
+    }
     SetFrameRate(QZGetFPS());
     Flip();
   } while (TimeSince(start) < ms);
