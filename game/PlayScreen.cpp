@@ -177,6 +177,8 @@ int PlayScreen::ShowInstructions() {
   char result[Screen::kNameSize];
   if (dialog.Run(result, "rules") == 0) return 0;
   TheDirtyRects().EraseDialogArea(dialog.Rectangle());
+  // The erase took the balloons under the picture out of the scene: draw the board again.
+  game.SetBoardDirty(1);
   game.DrawGameFrame(TheDirtyRects().Scene());
   // The game goes on where it stopped: its clock runs again once the picture is closed.
   if (game.GetState() == kStatePlaying) StartClock();

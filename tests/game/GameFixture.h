@@ -77,8 +77,15 @@ inline std::function<void()>& PumpScript() {
   static std::function<void()> script;
   return script;
 }
+// How many of the helper ticker's messages the modal loops have pumped.
+inline std::atomic<uint32_t>& ScriptMessagesPumped() {
+  static std::atomic<uint32_t> pumped{0};
+  return pumped;
+}
 inline intptr_t ScriptProcedure(uint32_t message, uintptr_t, intptr_t) {
-  if (message == kScriptMessage && PumpScript()) PumpScript()();
+  if (message != kScriptMessage) return 0;
+  ScriptMessagesPumped().fetch_add(1);
+  if (PumpScript()) PumpScript()();
   return 0;
 }
 
@@ -243,18 +250,25 @@ class GameFixture : public ::testing::Test {
   }
 
   // Runs the operation while a helper thread keeps the timer ticking (for the modal pictures,
-  // which pace their own frames). The script, when given, runs on this thread for messages the
-  // modal loops pump.
+  // which pace their own frames). The ticker goes in step with the modal loops: after each tick
+  // it posts a message and waits until a loop has pumped it, so a modal picture sees about one
+  // tick per frame; outside them it ticks only now and then. The script, when given, runs on
+  // this thread for each of those messages pumped.
   template <typename Operation>
   auto WithTicker(Operation operation, std::function<void()> script = nullptr)
       -> decltype(operation()) {
     PumpScript() = std::move(script);
     std::atomic<bool> stop{false};
     std::thread ticker([&] {
-      for (uint32_t n = 0; !stop.load(); ++n) {
+      constexpr int kPatience = 20000;
+      while (!stop.load()) {
+        const uint32_t seen = ScriptMessagesPumped().load();
         TimerTick();
-        if (n % 4 == 0) platform::Messages().Post(kScriptMessage);
-        std::this_thread::yield();
+        platform::Messages().Post(kScriptMessage);
+        for (int spins = 0; spins < kPatience && !stop.load(); ++spins) {
+          if (ScriptMessagesPumped().load() != seen) break;
+          std::this_thread::yield();
+        }
       }
     });
     struct Joiner {
