@@ -93,3 +93,8 @@ void SoundBank::EnableMusic(int on) {
 void SoundBank::EnableSfx(int on) {
   g_Sound.EnableSFX(on);
 }
+
+SoundBank& TheSoundBank() {
+  static SoundBank bank;
+  return bank;
+}

@@ -48,3 +48,6 @@ class SoundBank {
  private:
   std::vector<SampleEntry*> entries;
 };
+
+// The game's one sound bank.
+SoundBank& TheSoundBank();

@@ -10,13 +10,8 @@ void* observerUser = nullptr;
 
 }  // namespace
 
-SoundBank& GameSounds() {
-  static SoundBank bank;
-  return bank;
-}
-
 void PlayEffect(const char* name) {
-  const bool started = GameSounds().Play(name, kFullVolume, kCentre) != nullptr;
+  const bool started = TheSoundBank().Play(name, kFullVolume, kCentre) != nullptr;
   if (observer != nullptr) observer(name, started, observerUser);
 }
 

@@ -130,7 +130,7 @@ int PlayScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
   lightning->LoadStrip("lightning.bmp", 1, 0);
 
   for (const NamedImage& entry : kSounds)
-    GameSounds().LoadSample(entry.file, entry.name);
+    TheSoundBank().LoadSample(entry.file, entry.name);
 
   game.SetScreen(this);
   game.NewGame();
@@ -138,7 +138,7 @@ int PlayScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
 }
 
 void PlayScreen::Close() {
-  GameSounds().FreeAll();
+  TheSoundBank().FreeAll();
   digits.reset();
   timer.reset();
   lightning.reset();

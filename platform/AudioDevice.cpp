@@ -2,8 +2,11 @@
 
 #include <SDL.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 namespace platform {
 
@@ -13,6 +16,52 @@ namespace {
 // quarter-second refills of streamed sound.
 constexpr uint16_t kDevicePeriodFrames = 512;
 
+// Without a sound card the mixer is still pulled at the pace of real time and the frames are
+// dropped, so that sounds end when they would have been heard out, their copies become free
+// again and the music's end is reported, exactly as with a card.
+class SilentPacer {
+ public:
+  void Start() {
+    if (thread.joinable()) return;
+    stopRequested = false;
+    thread = std::thread([this] { Run(); });
+  }
+
+  void Stop() {
+    if (!thread.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stopRequested = true;
+    }
+    wake.notify_all();
+    thread.join();
+  }
+
+  bool Running() const { return thread.joinable(); }
+
+ private:
+  void Run() {
+    // Room for one period in the widest output format (stereo, 16-bit).
+    uint8_t scratch[kDevicePeriodFrames * 4];
+    auto due = std::chrono::steady_clock::now();
+    std::unique_lock<std::mutex> lock(mutex);
+    while (!stopRequested) {
+      lock.unlock();
+      const WaveFormat format = SharedMixer().OutputFormat();
+      SharedMixer().MixAs(format, scratch, kDevicePeriodFrames);
+      due += std::chrono::microseconds(static_cast<int64_t>(kDevicePeriodFrames) * 1000000 /
+                                       format.samplesPerSec);
+      lock.lock();
+      wake.wait_until(lock, due, [this] { return stopRequested; });
+    }
+  }
+
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool stopRequested = false;
+};
+
 struct OutputState {
   std::mutex mutex;
   AudioOutputKind kind = AudioOutputKind::kSdl;
@@ -20,11 +69,14 @@ struct OutputState {
   bool sdlStarted = false;
   SDL_AudioDeviceID device = 0;
   WaveFormat deviceFormat{};
+  SilentPacer pacer;
 };
 
+// Never destroyed, like the mixer: a program that ends without releasing the device must not
+// find its output threads' state gone (or a running thread destroyed) at exit.
 OutputState& Output() {
-  static OutputState state;
-  return state;
+  static auto* state = new OutputState();
+  return *state;
 }
 
 void Feed(void* user, Uint8* stream, int len) {
@@ -39,6 +91,7 @@ void CloseSdl(OutputState& s) {
     SDL_CloseAudioDevice(s.device);
     s.device = 0;
   }
+  s.pacer.Stop();
 }
 
 // With the output mutex held. Opens the sound card at the mixer's output format; SDL converts to
@@ -48,6 +101,7 @@ void OpenSdl(OutputState& s) {
   if (!s.sdlStarted) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
       std::fprintf(stderr, "audio: no sound output (%s)\n", SDL_GetError());
+      s.pacer.Start();
       return;
     }
     s.sdlStarted = true;
@@ -64,6 +118,7 @@ void OpenSdl(OutputState& s) {
   s.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (s.device == 0) {
     std::fprintf(stderr, "audio: no sound output (%s)\n", SDL_GetError());
+    s.pacer.Start();
     return;
   }
   SDL_PauseAudioDevice(s.device, 0);

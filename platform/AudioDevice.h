@@ -5,8 +5,9 @@
 //
 // Two outputs, chosen at run time: SDL (a real sound card, fed from SDL's audio thread) and memory
 // (nothing pulls frames; tests call Mixer::Mix and read the samples). Without a sound card (no
-// device, SDL_AUDIODRIVER=dummy refusing, CI) the SDL output stays closed and the program runs
-// silently: opening the device never fails for lack of sound.
+// device, no usable driver) the SDL output stays closed and the program runs silently: opening
+// the device never fails for lack of sound, and the mixer is still pulled at the pace of real
+// time (the frames dropped), so sounds end and free their buffers as they would when heard.
 
 #include <cstdint>
 

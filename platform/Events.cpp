@@ -8,14 +8,16 @@ namespace platform {
 
 namespace {
 
+// Never destroyed: a thread may still be blocked in a wait when the process exits, and a
+// condition variable must not be destroyed under a waiter.
 std::mutex& EventsMutex() {
-  static std::mutex mutex;
-  return mutex;
+  static auto* mutex = new std::mutex();
+  return *mutex;
 }
 
 std::condition_variable& EventsChanged() {
-  static std::condition_variable changed;
-  return changed;
+  static auto* changed = new std::condition_variable();
+  return *changed;
 }
 
 using Clock = std::chrono::steady_clock;

@@ -16,8 +16,8 @@ constexpr uint32_t kMaxOutputRate = 192000;
 
 bool IsPlayableFormat(const WaveFormat& f) {
   return f.formatTag == kWaveFormatPcm && (f.channels == 1 || f.channels == 2) &&
-         (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= kFrequencyMin &&
-         f.samplesPerSec <= kFrequencyMax && f.blockAlign == f.channels * f.bitsPerSample / 8;
+         (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= kMinBufferRate &&
+         f.samplesPerSec <= kMaxBufferRate && f.blockAlign == f.channels * f.bitsPerSample / 8;
 }
 
 // Hundredths of a decibel to a 16.16 gain; the floor of the scale is silence.

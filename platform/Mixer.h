@@ -26,9 +26,9 @@ class Mixer {
 
   // A new secondary buffer, or the primary one for kBufferPrimary (each such call takes one more
   // hold on it). Null when the description is refused: a format the mixer cannot play (PCM only,
-  // 1 or 2 channels, 8 or 16 bits, 100 to 200000 Hz, block alignment channels * bits / 8), a size
-  // outside kMinBufferBytes..kMaxBufferBytes or not a whole number of frames, or a primary
-  // description that names a format or size.
+  // 1 or 2 channels, 8 or 16 bits, kMinBufferRate to kMaxBufferRate, block alignment channels *
+  // bits / 8), a size outside kMinBufferBytes..kMaxBufferBytes, or a primary description that
+  // names a format or size. A size that is not a whole number of frames plays its whole frames.
   SoundBuffer* CreateBuffer(const BufferDesc& desc);
   // A new buffer that shares the original's data and format, with its own play state (stopped at
   // 0), default levels and no notifications. Null for the primary buffer.

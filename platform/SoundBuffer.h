@@ -72,6 +72,10 @@ constexpr uint32_t kFrequencyOriginal = 0;
 constexpr uint32_t kFrequencyMin = 100;
 constexpr uint32_t kFrequencyMax = 200000;
 
+// Rates a buffer's format may have; anything between is resampled to the output.
+constexpr uint32_t kMinBufferRate = 1;
+constexpr uint32_t kMaxBufferRate = 768000;
+
 // Secondary buffer sizes accepted, in bytes.
 constexpr uint32_t kMinBufferBytes = 4;
 constexpr uint32_t kMaxBufferBytes = 0x0FFFFFFF;

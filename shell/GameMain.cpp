@@ -5,6 +5,7 @@
 #include "game/PlayScreen.h"
 #include "platform/Video.h"
 #include "shell/CommandLine.h"
+#include "shell/GameAudio.h"
 #include "shell/Shell.h"
 
 namespace {
@@ -22,14 +23,14 @@ void ReleaseGame() {
 }
 
 const ShellFlavour kGame = {
-    "Zeppolo",     // windowText
-    false,         // isLauncher
-    true,          // requiresCommandLine
-    nullptr,       // startAudio
-    &AddScreens,   // addScreens
-    &ReleaseGame,  // releaseGame
-    nullptr,       // stopAudio
-    nullptr,       // onMusicNotify
+    "Zeppolo",          // windowText
+    false,              // isLauncher
+    true,               // requiresCommandLine
+    &StartGameAudio,    // startAudio
+    &AddScreens,        // addScreens
+    &ReleaseGame,       // releaseGame
+    &StopGameAudio,     // stopAudio
+    &RestartGameMusic,  // onMusicNotify
 };
 
 }  // namespace

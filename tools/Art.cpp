@@ -44,6 +44,16 @@ Path SlotOutline() {
   return p;
 }
 
+Bitmap ClipToSlot(const Canvas& art) {
+  const int w = art.Width(), h = art.Height();
+  Mask shape = Rasterize(SlotOutline(), w, h);
+  Bitmap out(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (shape.At(x, y) >= 0.5f) out.Set(x, y, ToRgb8(art.ColorAt(x, y)));
+  return out;
+}
+
 Color BalloonColor(int colour) {
   switch (colour) {
     case 0:
@@ -233,12 +243,12 @@ void DrawBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, Color b
     canvas.Fill(starMask, VerticalGradient(sc - outer, Hex(0xFFFFFF), sc + outer, Hex(0xFFF0A0)));
   }
   // Specular highlight.
-  Path spec;
+  Path shine;
   Vec2 sp = turn(cx - rx * 0.42f, cy - ry * 0.46f);
-  spec.AddTiltedEllipse(sp.x, sp.y, rx * 0.17f, ry * 0.27f, 0.55f + tilt);
-  Mask specMask = Rasterize(spec, W, H);
-  if (s > 2) specMask = specMask.Blurred(s * 0.8f);
-  canvas.Fill(specMask, Hex(0xFFFFFF), 0.9f);
+  shine.AddTiltedEllipse(sp.x, sp.y, rx * 0.17f, ry * 0.27f, 0.55f + tilt);
+  Mask shineMask = Rasterize(shine, W, H);
+  if (s > 2) shineMask = shineMask.Blurred(s * 0.8f);
+  canvas.Fill(shineMask, Hex(0xFFFFFF), 0.9f);
   Path dot;
   Vec2 dp = turn(cx - rx * 0.18f, cy - ry * 0.70f);
   dot.AddCircle(dp.x, dp.y, std::max(0.9f, rx * 0.07f));

@@ -36,6 +36,8 @@ constexpr int kSlotHeight = 102;
 constexpr float kSlotRadius = 16;
 constexpr float kSlotRing = 7;
 Path SlotOutline();
+// An opaque picture cut to the slot's outline, transparent outside it.
+Bitmap ClipToSlot(const Canvas& art);
 
 // Balloon colours in the game's colour order: red, yellow, purple, green, blue. Their
 // lightness differs step by step, so they stay apart without colour vision.

@@ -1,20 +1,9 @@
 #include "tools/Bitmap.h"
+#include "tools/LittleEndian.h"
 
 namespace zepgen {
 
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 Bitmap::Bitmap(int width, int height, Rgb8 fill)
     : width(width), height(height), pixels(static_cast<size_t>(width) * height, fill) {}

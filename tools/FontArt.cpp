@@ -5,7 +5,6 @@
 // the lettering smooth although the sheet itself has only opaque and transparent pixels.
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "tools/Art.h"

@@ -41,8 +41,15 @@ int main(int argc, char** argv) {
       {"music", MakeMusic},
       {"settings", MakeSettings},
   };
+  std::string timings;
   for (const Step& step : steps) {
+    const auto stepStart = std::chrono::steady_clock::now();
     step.make(out);
+    char part[64];
+    std::snprintf(
+        part, sizeof part, "%s%s %.1f", timings.empty() ? "" : ", ", step.name,
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - stepStart).count());
+    timings += part;
     if (!out.Ok()) {
       std::fprintf(stderr, "zepgen: %s: %s\n", step.name, out.Error().c_str());
       ShutdownText();
@@ -52,7 +59,7 @@ int main(int argc, char** argv) {
   ShutdownText();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("zepgen: %d files, %llu bytes in %.1f s\n", out.FileCount(),
-              static_cast<unsigned long long>(out.TotalBytes()), seconds);
+  std::printf("zepgen: %d files, %llu bytes in %.1f s (%s)\n", out.FileCount(),
+              static_cast<unsigned long long>(out.TotalBytes()), seconds, timings.c_str());
   return 0;
 }

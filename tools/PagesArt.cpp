@@ -128,15 +128,7 @@ Bitmap Collect() {
   while (MeasureText(small.font, "from QorvexGames") > 150)
     small.font.size -= 0.5f;
   DrawText(art, small, "from QorvexGames", 157, 76, Align::Center);
-  Canvas c(w, h);
-  Mask shape = Rasterize(SlotOutline(), w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x)
-      shape.Ref(x, y) = shape.At(x, y) >= 0.5f ? 1.0f : 0.0f;
-  c.Fill(shape, [&art](float x, float y) {
-    return art.ColorAt(static_cast<int>(x), static_cast<int>(y));
-  });
-  return c.ToKeyed();
+  return ClipToSlot(art);
 }
 
 Bitmap PageDigits() {

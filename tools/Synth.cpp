@@ -1,4 +1,5 @@
 #include "tools/Synth.h"
+#include "tools/LittleEndian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -195,16 +196,6 @@ void Fade(std::vector<float>& x, float inSeconds, float outSeconds) {
 }
 
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 
 int16_t ToPcm(float v) {
   float s = std::clamp(v, -1.0f, 1.0f) * 32767.0f;

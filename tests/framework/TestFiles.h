@@ -1,9 +1,8 @@
 #pragma once
-// Helpers for tests that need files: a temporary folder removed with its files afterwards, and
-// 24-bit Windows bitmaps written from a pixel function.
+// Helpers for tests that need files: a temporary folder, and 24-bit Windows bitmaps written from
+// a pixel function.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,25 +10,14 @@
 #include <string>
 #include <vector>
 
-class TempFolder {
- public:
-  TempFolder() {
-    char pattern[] = "/tmp/zep_framework_XXXXXX";
-    if (mkdtemp(pattern) != nullptr) path = pattern;
-  }
-  ~TempFolder() {
-    for (const std::string& f : files)
-      std::remove(f.c_str());
-    rmdir(path.c_str());
-  }
-  std::string File(const std::string& name) {
-    files.push_back(path + "/" + name);
-    return files.back();
-  }
-  std::string path;
+#include "tests/common/TempFolder.h"
 
- private:
-  std::vector<std::string> files;
+// A folder of the test's own (removed with its files afterwards) that hands out file paths.
+class TempFolder : public testing_support::TempFolder {
+ public:
+  TempFolder() : path(Path().string()) {}
+  std::string File(const std::string& name) const { return *this / name; }
+  const std::string path;
 };
 
 struct Rgb {

@@ -124,10 +124,10 @@ TEST_F(FlowTest, OpeningLoadsEverythingInItsOrderAndSetsTheFirstGameUpTwice) {
 
   const char* sounds[] = {"pop1",    "pop2",     "pop3",  "pop4",   "pop5", "allcolor", "allpop",
                           "pushrow", "negative", "bhitb", "reveal", "blow", "bonus",    "thunder"};
-  ASSERT_EQ(GameSounds().Count(), 14);
+  ASSERT_EQ(TheSoundBank().Count(), 14);
   for (int i = 0; i < 14; ++i) {
-    EXPECT_STREQ(GameSounds().At(i)->name, sounds[i]);
-    EXPECT_EQ(GameSounds().At(i)->id, 10 + i);
+    EXPECT_STREQ(TheSoundBank().At(i)->name, sounds[i]);
+    EXPECT_EQ(TheSoundBank().At(i)->id, 10 + i);
   }
 
   EXPECT_EQ(game.GetState(), kStateStarting);
@@ -156,7 +156,7 @@ TEST_F(FlowTest, OpeningLoadsEverythingInItsOrderAndSetsTheFirstGameUpTwice) {
 
   screen.Close();
   opened = false;
-  EXPECT_EQ(GameSounds().Count(), 0);
+  EXPECT_EQ(TheSoundBank().Count(), 0);
   EXPECT_EQ(screen.Buttons(), nullptr);
 }
 

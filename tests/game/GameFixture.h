@@ -127,7 +127,7 @@ class GameFixture : public ::testing::Test {
     ASSERT_TRUE(platform::SetCurrentFolder(gameFolder.c_str()));
 
     platform::SetAudioOutputKind(platform::AudioOutputKind::kMemory);
-    GameSounds().Init(nullptr, 200);
+    TheSoundBank().Init(nullptr, 200);
     SetEffectObserver(&RecordEffect, &effects);
     platform::SetProcessStarter(&starter);
     std::srand(1234);
@@ -142,7 +142,7 @@ class GameFixture : public ::testing::Test {
     game.Release();
     Game::ResetProcessStatics();
     SetEffectObserver(nullptr, nullptr);
-    GameSounds().Shutdown();
+    TheSoundBank().Shutdown();
     platform::SetProcessStarter(nullptr);
     platform::SetCurrentFolder(previousFolder);
     TheDirtyRects().Reset();

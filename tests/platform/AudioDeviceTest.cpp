@@ -3,6 +3,8 @@
 
 #include "platform/AudioDevice.h"
 
+#include "platform/Events.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -75,9 +77,15 @@ TEST_F(AudioDeviceTest, WithoutAUsableDriverTheProgramRunsSilently) {
   platform::BufferDesc desc;
   desc.bytes = 400;
   desc.format = &format;
+  desc.flags = platform::kBufferCtrlPositionNotify;
   platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
   ASSERT_NE(b, nullptr);
+  platform::Event ended;
+  const platform::PositionNotify onStop{platform::kNotifyOnStop, &ended};
+  ASSERT_TRUE(b->SetNotificationPositions(1, &onStop));
   EXPECT_TRUE(b->Play(0));
+  // Unheard, the sound still runs its course and ends.
+  EXPECT_EQ(platform::WaitForEvent(&ended, 10000), 0);
   b->Release();
   device->Release();
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -85,9 +86,14 @@ class MciTest : public ::testing::Test {
  protected:
   void SetUp() override {
     platform::SetAudioOutputKind(platform::AudioOutputKind::kMemory);
-    folder = fs::temp_directory_path() /
-             ("mci_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // A folder of its own, so that test programs running at the same time never share files.
+    std::random_device random;
+    do {
+      folder = fs::temp_directory_path() /
+               ("mci_test_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                std::to_string(random()));
+    } while (!fs::create_directories(folder));
     fs::create_directories(folder / "sounds");
     previous = fs::current_path();
     fs::current_path(folder);

@@ -321,6 +321,28 @@ TEST_F(MixerTest, LevelsOnlyWithTheirControls) {
   EXPECT_EQ(hertz, 44100u);
 }
 
+TEST_F(MixerTest, AnyRateIsResampled) {
+  // 100 Hz: each source frame stands for 220.5 output frames, ramping towards the next.
+  SoundBuffer* slow = Mono16({0, 22050}, 100);
+  ASSERT_NE(slow, nullptr);
+  slow->Play(0);
+  std::vector<int16_t> out = Pull(300);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_NEAR(out[2 * 110], 11000, 2);
+  EXPECT_EQ(out[2 * 221], 22050);
+  // 96000 Hz: about 4.35 source frames per output frame.
+  std::vector<int16_t> data;
+  for (int i = 0; i < 960; ++i)
+    data.push_back(static_cast<int16_t>(i));
+  slow->Release();
+  SoundBuffer* fast = Mono16(data, 96000);
+  ASSERT_NE(fast, nullptr);
+  fast->Play(0);
+  out = Pull(230);
+  EXPECT_NEAR(out[2 * 100], 435, 1);
+  EXPECT_EQ(out[2 * 225], 0);  // 960 frames last 220.5 output frames
+}
+
 TEST_F(MixerTest, FrequencyChangesTheRateOfPlay) {
   std::vector<int16_t> data;
   for (int i = 0; i < 100; ++i)
@@ -397,7 +419,8 @@ TEST_F(MixerTest, BuffersTheMixerCannotPlayAreRefused) {
   WaveFormat threeChannels = MakePcmFormat(22050, 3, 16);
   EXPECT_EQ(Make(threeChannels, bytes.data(), 60), nullptr);
   EXPECT_EQ(Make(MakePcmFormat(22050, 2, 24), bytes.data(), 60), nullptr);
-  EXPECT_EQ(Make(MakePcmFormat(50, 2, 16), bytes.data(), 64), nullptr);
+  EXPECT_EQ(Make(MakePcmFormat(0, 2, 16), bytes.data(), 64), nullptr);
+  EXPECT_EQ(Make(MakePcmFormat(1000000, 2, 16), bytes.data(), 64), nullptr);
   WaveFormat float32 = MakePcmFormat(22050, 2, 16);
   float32.formatTag = 3;
   EXPECT_EQ(Make(float32, bytes.data(), 64), nullptr);

@@ -1,7 +1,7 @@
 #include "qz/Bitmap.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -448,16 +448,8 @@ TEST(BitmapRefusal, ScrambledFilesNeverReadOutside) {
 
 class BitmapFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/qz_bitmap_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder = pattern;
-  }
-  void TearDown() override {
-    std::remove((folder + "/pic.bmp").c_str());
-    rmdir(folder.c_str());
-  }
-  std::string folder;
+  testing_support::TempFolder temp;
+  const std::string folder = temp.Path().string();
 };
 
 TEST_F(BitmapFile, LoadsThroughAWindowsStylePath) {

@@ -13,8 +13,7 @@ class SoundBankTest : public ::testing::Test {
   void SetUp() override {
     platform::SetAudioOutputKind(platform::AudioOutputKind::kMemory);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = std::filesystem::temp_directory_path() / (std::string("bank_test_") + info->name());
-    std::filesystem::remove_all(folder);
+    folder = UniqueFolder(std::string("bank_test_") + info->name());
     std::filesystem::create_directories(folder / "sounds");
     bank.Init(nullptr, 200);
   }

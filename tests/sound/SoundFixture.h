@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,17 @@
 #include "tests/sound/WavBuilder.h"
 
 constexpr int kGenerousMs = 10000;
+
+// A new empty folder of its own for one test, so that test programs running at the same time
+// (the normal and the sanitizer build, say) never share files.
+inline std::filesystem::path UniqueFolder(const std::string& name) {
+  std::random_device random;
+  for (;;) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (name + "_" + std::to_string(random()));
+    if (std::filesystem::create_directories(folder)) return folder;
+  }
+}
 
 // Interleaved stereo 16-bit frames of the output (the library sets 22050 Hz stereo 16-bit).
 inline std::vector<int16_t> PullFrames(uint32_t frames) {
@@ -27,10 +39,8 @@ class SoundTest : public ::testing::Test {
   void SetUp() override {
     platform::SetAudioOutputKind(platform::AudioOutputKind::kMemory);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder = std::filesystem::temp_directory_path() /
-             (std::string("sound_test_") + info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    folder =
+        UniqueFolder(std::string("sound_test_") + info->test_suite_name() + "_" + info->name());
     ASSERT_EQ(g_Sound.Init(nullptr, SlotCount()), 1);
   }
 
