@@ -149,7 +149,12 @@ class Game : public GameBase {
   static int MoveCounter();
 
  private:
-  void AddScore(int32_t amount) { SetScore(GetScore() + amount); }
+  // Adds with the wrap-around of the 32-bit score instead of an undefined overflow (only absurd
+  // settings come near it).
+  void AddScore(int32_t amount) {
+    SetScore(
+        static_cast<int32_t>(static_cast<uint32_t>(GetScore()) + static_cast<uint32_t>(amount)));
+  }
   void ReleaseBoard();
   // The first empty cell of the run directly above the cell, or -1.
   int FreeCellAbove(int cell) const;
