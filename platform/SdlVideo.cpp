@@ -3,9 +3,12 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "platform/Input.h"
+#include "platform/PresentPacer.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -256,13 +259,17 @@ class SdlVideo : public Video {
       SDL_Rect dst = {originX - cx, originY - cy, textureWidth, textureHeight};
       SDL_RenderCopy(renderer, texture, nullptr, &dst);
     }
+    if (ownPacing) {
+      const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
+      if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+    }
     SDL_RenderPresent(renderer);
   }
 
   void SetPresentWait(bool wait) override {
     if (wait == presentWait) return;
     presentWait = wait;
-    if (renderer) SDL_RenderSetVSync(renderer, wait ? 1 : 0);
+    ApplyPresentWait();
   }
 
   void PumpEvents(MessageQueue& queue) override {
@@ -284,7 +291,47 @@ class SdlVideo : public Video {
       renderer = nullptr;
     }
     if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    return renderer != nullptr;
+    if (!renderer) return false;
+    ApplyPresentWait();
+    return true;
+  }
+
+  // A renderer that can wait for the vertical refresh is asked to; SDL's software renderer
+  // cannot (it copies into the window's framebuffer whenever it is told), so there the presents
+  // are held back to the display's refresh here instead, and SDL is told not to wait as well.
+  void ApplyPresentWait() {
+    ownPacing = false;
+    if (!renderer) return;
+    if (presentWait && !IsSoftware(renderer) && SDL_RenderSetVSync(renderer, 1) == 0) return;
+    SDL_RenderSetVSync(renderer, 0);
+    if (!presentWait) return;
+    ownPacing = true;
+    pacer.SetRefreshRate(RefreshRate());
+    pacer.Restart();
+  }
+
+  static bool IsSoftware(SDL_Renderer* candidate) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(candidate, &info) != 0) return true;
+    return (info.flags & SDL_RENDERER_SOFTWARE) != 0 ||
+           (info.name && std::strcmp(info.name, "software") == 0);
+  }
+
+  // The refresh rate of the window's display, 0 when no one says (the pacer then takes 60).
+  int RefreshRate() const {
+    SDL_DisplayMode mode;
+    if (window && SDL_GetWindowDisplayMode(window, &mode) == 0 && mode.refresh_rate > 0) {
+      return mode.refresh_rate;
+    }
+    const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &mode) == 0) return mode.refresh_rate;
+    return 0;
+  }
+
+  static uint64_t NowMicros() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
   }
 
   static bool RendersOnTheProcessor(SDL_Renderer* candidate) {
@@ -369,6 +416,9 @@ class SdlVideo : public Video {
   bool started = false;
   bool fullScreen = false;
   bool presentWait = false;
+  // Presents are paced here, the renderer being unable to wait for the refresh itself.
+  bool ownPacing = false;
+  PresentPacer pacer;
   SDL_Window* window = nullptr;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* texture = nullptr;

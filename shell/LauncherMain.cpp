@@ -1,20 +1,24 @@
 // Process entry of the launcher.
 
 #include "framework/ScreenManager.h"
+#include "launcher/MenuScreen.h"
+#include "launcher/TitleScreen.h"
 #include "platform/Video.h"
-#include "shell/BlankScreen.h"
 #include "shell/CommandLine.h"
 #include "shell/Shell.h"
 
 namespace {
 
-BlankScreen menuScreen("Hubbix");
-BlankScreen titleScreen("title");
+// The title page first: the pages hand it the chosen game, and are destroyed before it.
+TitleScreen titleScreen;
+MenuScreen menuScreen(titleScreen);
 
-void AddScreens(ScreenManager& manager, const char*) {
+void AddScreens(ScreenManager& manager, const char* commandLine) {
   manager.AddScreen(&menuScreen);
   manager.AddScreen(&titleScreen);
   manager.Select("Hubbix");
+  // A game that hands control back names itself: its title page opens directly.
+  if (commandLine != nullptr && commandLine[0] != '\0') menuScreen.SelectByCommandLine(commandLine);
 }
 
 const ShellFlavour kLauncher = {

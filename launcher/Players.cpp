@@ -1,0 +1,6 @@
+#include "launcher/Players.h"
+
+PlayerProfiles& ThePlayerProfiles() {
+  static PlayerProfiles profiles;
+  return profiles;
+}

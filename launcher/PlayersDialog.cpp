@@ -1,0 +1,153 @@
+#include "launcher/PlayersDialog.h"
+
+#include <cstdio>
+
+#include "framework/DirtyRects.h"
+#include "framework/MousePointer.h"
+#include "launcher/Players.h"
+#include "launcher/StripButton.h"
+
+namespace {
+
+constexpr uint32_t kKeyTab = 0x0F;
+constexpr uint32_t kKeyEnter = 0x1C;
+constexpr int kFieldCapacity = 64;
+
+struct Box {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
+constexpr Box kBoxes[PlayersDialog::kFieldCount] = {
+    {50, 270, 580, 26},  // name
+    {50, 336, 580, 26},  // address
+    {50, 404, 580, 26},  // e-mail
+};
+
+}  // namespace
+
+PlayersDialog::~PlayersDialog() {
+  for (TextField*& field : fields) {
+    delete field;
+    field = nullptr;
+  }
+  delete normalFont;
+  delete highlightFont;
+}
+
+void PlayersDialog::CreateLists() {
+  Dialog::CreateLists();
+  if (built) return;
+  built = true;
+
+  normalFont = new Font();
+  normalFont->Load("..\\n_font.bmp");
+  normalFont->SetSpacing(1);
+  highlightFont = new Font();
+  highlightFont->Load("..\\h_font.bmp");
+  highlightFont->SetSpacing(3);
+
+  AddPanel("..\\PlayerInfo.bmp", "players");
+  AddButton(MakeStripButton("enter", "..\\EnterButton.bmp", 474, 471, 2));
+  AddButton(MakeStripButton("remove", "..\\RemoveButton.bmp", 360, 471, 2));
+  AddButton(MakeStripButton("back", "..\\BackButton.bmp", 608, 489, 2));
+  Button* yesno = MakeStripButton("yesno", "..\\yesno.bmp", 37, 486, 2);
+  yesno->SetSingleImage(1);
+  yesno->SetMarkDirty(1);
+  AddButton(yesno);
+
+  // Typing uses the highlighted font (font 0) throughout.
+  for (int i = 0; i < kFieldCount; ++i) {
+    TextField* field = new TextField();
+    field->SetCapacity(kFieldCapacity);
+    field->AddSharedFont(highlightFont);
+    field->AddSharedFont(normalFont);
+    field->SetBox(kBoxes[i].x, kBoxes[i].y, kBoxes[i].width, kBoxes[i].height);
+    field->SetOrigin(PositionX(), PositionY());
+    field->SetCursor("..\\blockcursor.bmp");
+    field->SetTwoStep(0);
+    field->SetEditable(1);
+    fields[i] = field;
+  }
+  fields[0]->SetFocus(1);
+  send = 1;
+  TheMousePointer().GetState(nullptr, nullptr, &lastButtons);
+}
+
+void PlayersDialog::SetRecord(PlayerRecord* player) {
+  record = player;
+  if (record == nullptr) return;
+  if (fields[0] != nullptr) fields[0]->SetText(record->name);
+  if (fields[1] != nullptr) fields[1]->SetText(record->address);
+  if (fields[2] != nullptr) fields[2]->SetText(record->email);
+  Button* yesno = Buttons() != nullptr ? Buttons()->Find("yesno") : nullptr;
+  if (yesno == nullptr) return;
+  if (record->send[0] == 'N' && record->send[1] == '\0') {
+    yesno->SwapFirstImages();
+    send = 0;
+  } else {
+    send = 1;
+  }
+}
+
+int PlayersDialog::OnFrame(int x, int y, uint32_t mouseButtons) {
+  ButtonList* buttons = Buttons();
+  if (mouseButtons != lastButtons && (mouseButtons & 1) != 0) {
+    bool focused = false;
+    for (TextField* field : fields) {
+      if (field != nullptr && field->OnClick(x, y) != 0) focused = true;
+    }
+    // A click beside every line still leaves somewhere to type.
+    if (!focused && fields[0] != nullptr) fields[0]->SetFocus(1);
+  }
+  lastButtons = mouseButtons;
+
+  if (buttons->IsClicked("back")) Finish("back");
+
+  if (buttons->IsClicked("remove")) {
+    PlayerProfiles& profiles = ThePlayerProfiles();
+    profiles.ResetPlayer(profiles.Current());
+    Finish("remove");
+  }
+
+  if (buttons->IsClicked("enter")) {
+    if (record != nullptr) {
+      std::snprintf(record->name, sizeof(record->name), "%s", fields[0]->Text());
+      std::snprintf(record->address, sizeof(record->address), "%s", fields[1]->Text());
+      std::snprintf(record->email, sizeof(record->email), "%s", fields[2]->Text());
+      if (buttons->Find("yesno") != nullptr) {
+        std::snprintf(record->send, sizeof(record->send), "%s", send == 1 ? "Y" : "N");
+      }
+    }
+    Finish("play");
+  }
+
+  if (buttons->IsClicked("yesno")) {
+    if (Button* yesno = buttons->Find("yesno")) yesno->SwapFirstImages();
+    send = 1 - send;
+  }
+
+  // Tab or enter moves the typing on to the next line, from the last back to the first.
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (fields[i] == nullptr) continue;
+    const uint32_t key = fields[i]->HandleKeys();
+    if (key == kKeyTab || key == kKeyEnter) {
+      fields[i]->SetFocus(0);
+      TextField* next = fields[(i + 1) % kFieldCount];
+      if (next != nullptr) next->SetFocus(1);
+    }
+  }
+
+  DirtyRects& dirty = TheDirtyRects();
+  for (TextField* field : fields) {
+    if (field == nullptr) continue;
+    field->Draw(BackBuffer());
+    // The field is drawn at its box moved by the dialog's position.
+    const int left = field->X() + PositionX();
+    const int top = field->Y() + PositionY();
+    dirty.MarkRect(left, top, left + field->Width(), top + field->Height(), 1, kDirtyFromScene);
+  }
+  return 1;
+}

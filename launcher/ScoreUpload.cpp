@@ -1,0 +1,87 @@
+#include "launcher/ScoreUpload.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "launcher/Maker.h"
+
+namespace {
+
+bool NeedsEscape(unsigned char c) {
+  switch (c) {
+    case ' ':
+    case '"':
+    case '#':
+    case '%':
+    case ';':
+    case '<':
+    case '>':
+    case '?':
+    case '[':
+    case '\\':
+    case ']':
+    case '^':
+    case '{':
+    case '|':
+    case '}':
+    case '~':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The escaped form of one byte: one character, or three for an escape.
+std::string EscapedByte(unsigned char c) {
+  if (!NeedsEscape(c)) return std::string(1, static_cast<char>(c));
+  static const char kDigits[] = "0123456789abcdef";
+  return std::string{'%', kDigits[c >> 4], kDigits[c & 0x0F]};
+}
+
+std::string Escaped(const char* text) {
+  std::string out;
+  for (const char* p = text; *p != '\0'; ++p)
+    out += EscapedByte(static_cast<unsigned char>(*p));
+  return out;
+}
+
+}  // namespace
+
+size_t EscapeQueryText(const char* text, char* out, size_t size) {
+  if (out == nullptr || size == 0) return 0;
+  size_t used = 0;
+  size_t taken = 0;
+  if (text != nullptr) {
+    for (; text[taken] != '\0'; ++taken) {
+      const std::string piece = EscapedByte(static_cast<unsigned char>(text[taken]));
+      if (used + piece.size() + 1 > size) break;
+      std::memcpy(out + used, piece.data(), piece.size());
+      used += piece.size();
+    }
+  }
+  out[used] = '\0';
+  return taken;
+}
+
+bool BuildUploadAddress(const char* game, const char* name, int32_t score, char* out, size_t size) {
+  if (out == nullptr || size == 0) return false;
+  out[0] = '\0';
+  char scoreText[16];
+  std::snprintf(scoreText, sizeof(scoreText), "%d",
+                static_cast<int32_t>(static_cast<uint32_t>(score) ^ kScoreMask));
+
+  // The query is "game=%s&name=%s&score=%d", escaped as a whole; the parts around the name are
+  // escaped on their own so the name alone gives way when the address would be too long.
+  const std::string head = std::string(kMakerSite) + "/cgi-bin/hiscore.cgi?" +
+                           Escaped((std::string("game=") + (game ? game : "") + "&name=").c_str());
+  const std::string tail = Escaped((std::string("&score=") + scoreText).c_str());
+  if (head.size() + tail.size() + 1 > size) return false;
+
+  std::memcpy(out, head.data(), head.size());
+  const size_t room = size - head.size() - tail.size();
+  EscapeQueryText(name ? name : "", out + head.size(), room);
+  const size_t nameLength = std::strlen(out + head.size());
+  std::memcpy(out + head.size() + nameLength, tail.c_str(), tail.size() + 1);
+  return true;
+}
