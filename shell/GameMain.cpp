@@ -36,6 +36,7 @@ const ShellFlavour kGame = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  EnterProgramFolder();
   platform::SetVideo(platform::CreateSdlVideo());
   const std::string commandLine = JoinArguments(argc, argv);
   const int result = RunShell(kGame, commandLine.c_str());
