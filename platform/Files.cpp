@@ -221,6 +221,21 @@ bool SetCurrentFolder(const char* path) {
   return chdir(NativePath(path).c_str()) == 0;
 }
 
+bool GetProgramFolder(char* out, size_t size) {
+  if (out == nullptr || size == 0) return false;
+  char program[4096];
+  const ssize_t length = readlink("/proc/self/exe", program, sizeof(program) - 1);
+  if (length <= 0) return false;
+  program[length] = '\0';
+  char* slash = std::strrchr(program, '/');
+  if (slash == nullptr) return false;
+  *slash = '\0';
+  if (program[0] == '\0') std::strcpy(program, "/");
+  if (std::strlen(program) >= size) return false;
+  std::strcpy(out, program);
+  return true;
+}
+
 bool ListFolder(const char* path, std::vector<FolderEntry>& out) {
   out.clear();
   if (path == nullptr) return false;

@@ -35,6 +35,9 @@ void SetBeforeRenameHook(BeforeRenameHook hook);
 // The current folder, as an absolute native path; false when it does not fit.
 bool GetCurrentFolder(char* out, size_t size);
 bool SetCurrentFolder(const char* path);
+// The folder the running program's file lies in, as an absolute native path; false when it cannot
+// be found or does not fit.
+bool GetProgramFolder(char* out, size_t size);
 
 // A folder entry with Windows attribute bits: 16 folder, 1 read-only (not writable), 2 hidden
 // (name begins with '.'), 128 (normal) for a plain file with none of these.

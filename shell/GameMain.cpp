@@ -1,19 +1,25 @@
 // Process entry of the game.
 
 #include "framework/ScreenManager.h"
+#include "game/Game.h"
+#include "game/PlayScreen.h"
 #include "platform/Video.h"
-#include "shell/BlankScreen.h"
 #include "shell/CommandLine.h"
 #include "shell/GameAudio.h"
 #include "shell/Shell.h"
 
 namespace {
 
-BlankScreen playScreen("balloon");
-
 void AddScreens(ScreenManager& manager, const char*) {
+  PlayScreen& playScreen = ThePlayScreen();
+  playScreen.SetLauncherDirSource(&LauncherDir);
+  TheGame().SetTitleSetter(&SetTitle);
   manager.AddScreen(&playScreen);
   manager.Select("balloon");
+}
+
+void ReleaseGame() {
+  TheGame().Release();
 }
 
 const ShellFlavour kGame = {
@@ -22,7 +28,7 @@ const ShellFlavour kGame = {
     true,               // requiresCommandLine
     &StartGameAudio,    // startAudio
     &AddScreens,        // addScreens
-    nullptr,            // releaseGame
+    &ReleaseGame,       // releaseGame
     &StopGameAudio,     // stopAudio
     &RestartGameMusic,  // onMusicNotify
 };
@@ -30,6 +36,7 @@ const ShellFlavour kGame = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  EnterProgramFolder();
   platform::SetVideo(platform::CreateSdlVideo());
   const std::string commandLine = JoinArguments(argc, argv);
   const int result = RunShell(kGame, commandLine.c_str());

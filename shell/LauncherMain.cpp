@@ -35,6 +35,7 @@ const ShellFlavour kLauncher = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  EnterProgramFolder();
   platform::SetVideo(platform::CreateSdlVideo());
   const std::string commandLine = JoinArguments(argc, argv);
   const int result = RunShell(kLauncher, commandLine.c_str());

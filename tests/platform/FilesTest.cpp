@@ -226,4 +226,13 @@ TEST(ListFolder, FailsForAMissingFolder) {
   EXPECT_TRUE(entries.empty());
 }
 
+TEST(ProgramFolder, IsTheFolderOfTheRunningProgramFile) {
+  char folder[4096];
+  ASSERT_TRUE(platform::GetProgramFolder(folder, sizeof(folder)));
+  EXPECT_EQ(folder[0], '/');
+  EXPECT_TRUE(platform::FileExists((std::string(folder) + "/platform_tests").c_str()));
+  char tiny[4];
+  EXPECT_FALSE(platform::GetProgramFolder(tiny, sizeof(tiny)));  // does not fit: refused
+}
+
 }  // namespace

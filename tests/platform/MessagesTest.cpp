@@ -94,6 +94,21 @@ TEST(InputState, MouseButtonBitsChangeOneAtATime) {
   EXPECT_EQ(input.MouseButtons(), 1u);
 }
 
+TEST(InputState, ATapBetweenTwoPollsIsSeenDownOnceThenUp) {
+  platform::InputState input;
+  input.SetMouseButton(0, true);
+  input.SetMouseButton(0, false);
+  EXPECT_EQ(input.MouseButtons(), 0u);
+  EXPECT_EQ(input.PollMouseButtons(), 1u);
+  EXPECT_EQ(input.PollMouseButtons(), 0u);
+  // A held button reads held at every poll, and a second tap while it is held is not invented.
+  input.SetMouseButtons(2);
+  EXPECT_EQ(input.PollMouseButtons(), 2u);
+  EXPECT_EQ(input.PollMouseButtons(), 2u);
+  input.SetMouseButtons(0);
+  EXPECT_EQ(input.PollMouseButtons(), 0u);
+}
+
 TEST(KeyCodes, RoundTripForLettersDigitsAndTheNamedKeys) {
   for (int vk : {int{'A'}, int{'Z'}, int{'0'}, int{'9'}, 13, 27, 32, 112}) {
     const int dik = platform::VirtualKeyToDik(vk);
