@@ -1,0 +1,98 @@
+// A whole launcher session, scripted, for the sanitizer build to watch for leaks and memory
+// errors: the pages, the game's page, the players dialog with an edit stored, the hall of fame
+// with an upload, back to the pages, the game's page again, and "Exit", which ends the launcher;
+// then the shell's shutdown, in the shell's order.
+
+#include <string>
+
+#include "framework/HighScoreTable.h"
+#include "framework/MousePointer.h"
+#include "platform/Profile.h"
+#include "qz/qz.h"
+#include "tests/launcher/LauncherFixture.h"
+
+namespace launcher_test {
+namespace {
+
+constexpr int kFirstSlotX = 14 + 20, kFirstSlotY = 140 + 20;
+constexpr int kPlayersX = 280 + 10, kPlayersY = 318 + 10;
+constexpr int kHighScoresX = 52 + 10, kHighScoresY = 365 + 10;
+constexpr int kMenuX = 636 + 10, kMenuY = 365 + 10;
+constexpr int kExitX = 636 + 10, kExitY = 435 + 10;
+constexpr int kUploadX = 53 + 552 + 10, kUploadY = 18 + 88 + 10;
+constexpr int kBackX = 53 + 595 + 10, kBackY = 18 + 220 + 10;
+constexpr int kEnterX = 53 + 474 + 10, kEnterY = 18 + 471 + 10;
+
+using LauncherSession = LauncherTest;
+
+TEST_F(LauncherSession, PagesGamePagePlayersHallOfFameAndExit) {
+  AddGame("Zeppolo");
+  AddGame("Another", GameColour(3));
+  {
+    HighScoreTable table;
+    table.Init(kHighScoreEntries);
+    table.Insert("Ann Lee:1 Long Road:ann@example.org:Y", 912000);
+    table.Insert("Bo:::N", 300);
+    ASSERT_TRUE(table.Save((GameFolder("Zeppolo") + "/hiscore.dat").c_str()));
+  }
+
+  Start();
+  ASSERT_STREQ(CurrentScreen(), "Hubbix");
+  // The games are listed by name: "Another" first, then "Zeppolo".
+  ASSERT_EQ(Click(kFirstSlotX + 257, kFirstSlotY), 1);
+  ASSERT_STREQ(CurrentScreen(), "title");
+  ASSERT_STREQ(title.Game()->name, "Zeppolo");
+  Frame();
+
+  // The players dialog: a name typed for the first player and stored with the enter button.
+  title.playersScript = [](int frame) {
+    if (frame == 1) {
+      for (int i = 0; i < 7; ++i)
+        PushKey(0x0E);                            // backspace
+      for (uint32_t key : {0x25u, 0x17u, 0x32u})  // "kim"
+        PushKey(key);
+    }
+    if (frame == 2) Mouse(kEnterX, kEnterY, kLeft);
+    if (frame == 3) Mouse(kEnterX, kEnterY, 0);
+  };
+  EXPECT_EQ(Click(kPlayersX, kPlayersY), 1);
+  EXPECT_EQ(title.lastAnswer, "play");
+  char name[64];
+  platform::ReadProfileString("Player1", "name", "", name, sizeof(name),
+                              (launcher / "options.ini").c_str());
+  EXPECT_STREQ(name, "kim");
+
+  // The hall of fame: its table drawn, the best entry uploaded, then back.
+  title.hallScript = [](int frame) {
+    if (frame == 1) Mouse(kUploadX, kUploadY, kLeft);
+    if (frame == 2) Mouse(kUploadX, kUploadY, 0);
+    if (frame == 3) Mouse(kBackX, kBackY, kLeft);
+    if (frame == 4) Mouse(kBackX, kBackY, 0);
+  };
+  EXPECT_EQ(Click(kHighScoresX, kHighScoresY), 1);
+  EXPECT_EQ(title.lastAnswer, "back");
+  ASSERT_EQ(starter.addresses.size(), 1u);
+  EXPECT_NE(starter.addresses[0].find("name=Ann%20Lee:1%20Long%20Road:ann@example.org:Y"),
+            std::string::npos);
+
+  // Back to the pages, which are built afresh, and to the game's page once more.
+  EXPECT_EQ(Click(kMenuX, kMenuY), 1);
+  ASSERT_STREQ(CurrentScreen(), "Hubbix");
+  Frame();  // the pages' first frame enables the slots that hold games
+  ASSERT_EQ(Click(kFirstSlotX + 257, kFirstSlotY), 1);
+  ASSERT_STREQ(CurrentScreen(), "title");
+  Frame();
+
+  // "Exit" ends the launcher; the shell then shuts down in this order.
+  EXPECT_EQ(Click(kExitX, kExitY), kFrameResultQuit);
+  EXPECT_TRUE(starter.starts.empty());
+  TheScreenManager().CloseAll();
+  TheMousePointer().Free();
+  QZAcquireMouse(0);
+  QZFreeFont();
+  QZFreeDirectInput();
+  QZFreeDirectX();
+}
+
+}  // namespace
+}  // namespace launcher_test
