@@ -42,7 +42,7 @@ struct Bmp {
   uint32_t headerSize = 40;
   int paletteEntries = 0;
   uint32_t masks[3] = {0, 0, 0};
-  Bytes rle;
+  Bytes rle;  // the coded pixels of a run-length file, or the raw pixels when given
 };
 
 Bytes BuildBmp(const Bmp& s) {
@@ -138,6 +138,18 @@ bool Bitmaps() {
   s.masks[2] = 0x0000FF00;
   s.headerSize = 124;
   ok &= Save("bitmap", "v5masks32.bmp", BuildBmp(s));
+
+  // A font sheet: 94 one-column glyphs, each followed by a column of the transparent blue.
+  s = Bmp();
+  s.width = 188;
+  s.height = 2;
+  const size_t stride = ((static_cast<size_t>(s.width) * 24 + 31) / 32) * 4;
+  s.rle.assign(stride * s.height, 0);  // taken as the pixels, uncompressed
+  for (int y = 0; y < s.height; ++y) {
+    for (int x = 1; x < s.width; x += 2)
+      s.rle[stride * y + 3 * x] = 255;  // blue, green and red: pure blue
+  }
+  ok &= Save("bitmap", "fontsheet.bmp", BuildBmp(s));
   return ok;
 }
 
