@@ -1,6 +1,7 @@
 // Points, bonuses and the floating labels that show them; the drawing of the play screen's moving
 // parts (board, labels, panel, timer gauge) and the blocking redraw loop of the animations.
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,8 @@ constexpr float kMultiplierSpeed = -100.0f;
 constexpr float kBigBalloonX = 360.0f;
 constexpr float kBigBalloonY = 180.0f;
 constexpr int32_t kColourClearPoints = 100000;
+// The most frames the count of the time bonus takes (10 seconds at 100 frames a second).
+constexpr int kMaxBonusFrames = 1000;
 
 // The score panel.
 constexpr int kPanelX = 0;
@@ -114,15 +117,26 @@ void Game::CheckColourCleared(int colour) {
         new Floater(picture, kBigBalloonX, kBigBalloonY, 0.0f, GetTime() + kBigLabelLife));
   }
   AddScore(kColourClearPoints);
-  // The clock may go past the game's length; the gauge then stays full.
-  AddClockSeconds(colourClearSeconds);
+  // The clock may go past the game's length; the gauge then stays full. A clock already near its
+  // largest count (an absurd game length) stays there rather than wrapping round to an ended game.
+  if (GetClockSeconds() > INT32_MAX - colourClearSeconds) {
+    SetClockSeconds(INT32_MAX);
+  } else {
+    AddClockSeconds(colourClearSeconds);
+  }
   PlayEffect("allcolor");
 }
 
 void Game::TimeBonus(int points, int seconds) {
-  for (int i = 0; i < seconds; ++i) {
-    SetClockSeconds(GetClockSeconds() - 1);
-    AddScore(points);
+  // One second a frame, so the count is seen; a clock far beyond any game's length (a setup.ini
+  // asking for a game of years) counts in bigger steps, so that it still ends within
+  // kMaxBonusFrames frames, with the same points.
+  const int step = seconds > kMaxBonusFrames ? seconds / kMaxBonusFrames + 1 : 1;
+  while (seconds > 0) {
+    const int now = seconds < step ? seconds : step;
+    SetClockSeconds(GetClockSeconds() - now);
+    AddScore(static_cast<int32_t>(static_cast<uint32_t>(points) * static_cast<uint32_t>(now)));
+    seconds -= now;
     AnimateFor(1);
   }
 }

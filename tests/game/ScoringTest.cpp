@@ -175,6 +175,29 @@ TEST_F(ScoringTest, TheBonusCountsDownVisiblyOneSecondAFrame) {
   EXPECT_EQ(memory->presents - presents, 5);
 }
 
+// A setup.ini asking for a game of 68 years: the cleared colour keeps the clock at its largest
+// count instead of wrapping round to an ended game, and the cleared board counts its bonus down
+// in at most a thousand frames (not one frame a second, for ever), with the same points.
+TEST_F(ScoringTest, AnAbsurdGameTimeNeitherWrapsTheClockNorHangsTheBonus) {
+  WriteGameFile("setup.ini", "[default]\ngametime=2147483647\n");
+  OpenAndStart();
+  StopClock();
+  EXPECT_EQ(GetClockSeconds(), INT32_MAX);
+  SetBoard({"rr", "gg"});
+  ClickCell(0, 0);
+  EXPECT_EQ(effects.Count("allcolor"), 1);
+  EXPECT_EQ(GetClockSeconds(), INT32_MAX);
+  EXPECT_EQ(game.GetState(), kStatePlaying);
+
+  const int presents = memory->presents;
+  MouseFrame(CellX(0), CellY(0), 1);
+  EXPECT_EQ(game.GetState(), kStateCleared);
+  EXPECT_EQ(GetClockSeconds(), 0);
+  EXPECT_LE(memory->presents - presents, 1000 + 50);
+  const uint32_t expected = 2u * (300 + 100000) + 500000 + 1000u * static_cast<uint32_t>(INT32_MAX);
+  EXPECT_EQ(game.GetScore(), static_cast<int32_t>(expected));
+}
+
 TEST_F(ScoringTest, TheGaugeMeasuresTheClockAgainstTheGameTime) {
   WriteGameFile("setup.ini", "[default]\ngametime=60\n");
   OpenAndStart();
