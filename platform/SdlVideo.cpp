@@ -9,6 +9,7 @@
 
 #include "platform/Input.h"
 #include "platform/PresentPacer.h"
+#include "platform/PressStretcher.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -274,6 +275,9 @@ class SdlVideo : public Video {
 
   void PumpEvents(MessageQueue& queue) override {
     if (!started) return;
+    PressStretcher::Release release;
+    while (presses.TakeDue(SDL_GetTicks(), &release))
+      ApplyRelease(release, queue);
     SDL_Event event;
     while (SDL_PollEvent(&event))
       Translate(event, queue);
@@ -402,10 +406,17 @@ class SdlVideo : public Video {
         if (event.button.button == SDL_BUTTON_LEFT) index = 0;
         if (event.button.button == SDL_BUTTON_RIGHT) index = 1;
         if (index < 0) break;
-        input.SetMouseButton(index, down);
-        const uint32_t id = index == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
-                                       : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
-        queue.Post(id, input.MouseButtons(), MakeLParam(event.button.x, event.button.y));
+        if (!down) {
+          if (presses.ReleaseNow(index, event.button.timestamp, event.button.x, event.button.y)) {
+            ApplyRelease({index, event.button.x, event.button.y}, queue);
+          }
+          break;
+        }
+        PressStretcher::Release release;
+        if (presses.Press(index, event.button.timestamp, &release)) ApplyRelease(release, queue);
+        input.SetMouseButton(index, true);
+        queue.Post(index == 0 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, input.MouseButtons(),
+                   MakeLParam(event.button.x, event.button.y));
         break;
       }
       default:
@@ -413,8 +424,16 @@ class SdlVideo : public Video {
     }
   }
 
+  static void ApplyRelease(const PressStretcher::Release& release, MessageQueue& queue) {
+    InputState& input = Input();
+    input.SetMouseButton(release.button, false);
+    queue.Post(release.button == 0 ? WM_LBUTTONUP : WM_RBUTTONUP, input.MouseButtons(),
+               MakeLParam(release.x, release.y));
+  }
+
   bool started = false;
   bool fullScreen = false;
+  PressStretcher presses;
   bool presentWait = false;
   // Presents are paced here, the renderer being unable to wait for the refresh itself.
   bool ownPacing = false;
