@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/Input.h"
 #include "platform/PresentPacer.h"
@@ -116,6 +117,8 @@ class SdlVideo : public Video {
     // The software renderer draws into the window's own framebuffer (shared memory on X11)
     // rather than through another GL context.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Full screen scales the picture; smooth it rather than repeating pixels unevenly.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       if (reason) *reason = SDL_GetError();
       return false;
@@ -206,6 +209,8 @@ class SdlVideo : public Video {
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
     texture = nullptr;
+    shown.clear();
+    repaint = true;
     renderer = nullptr;
     window = nullptr;
   }
@@ -238,6 +243,20 @@ class SdlVideo : public Video {
 
   void Present(const Surface& picture, int originX, int originY) override {
     if (!renderer) return;
+    // A picture the window already shows is not sent again: the upload, the scaling and the copy
+    // to the display are most of a frame's cost, and many frames change nothing.
+    const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();
+    const bool unchanged = !repaint && shown.size() == count && originX == shownX &&
+                           originY == shownY &&
+                           std::memcmp(shown.data(), picture.Pixels(), count * 2) == 0;
+    if (unchanged) {
+      PaceToRefresh();
+      return;
+    }
+    shown.assign(picture.Pixels(), picture.Pixels() + count);
+    shownX = originX;
+    shownY = originY;
+    repaint = false;
     if (!texture || textureWidth != picture.Width() || textureHeight != picture.Height()) {
       if (texture) SDL_DestroyTexture(texture);
       texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
@@ -260,10 +279,7 @@ class SdlVideo : public Video {
       SDL_Rect dst = {originX - cx, originY - cy, textureWidth, textureHeight};
       SDL_RenderCopy(renderer, texture, nullptr, &dst);
     }
-    if (ownPacing) {
-      const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
-      if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
-    }
+    PaceToRefresh();
     SDL_RenderPresent(renderer);
   }
 
@@ -284,6 +300,12 @@ class SdlVideo : public Video {
   }
 
  private:
+  void PaceToRefresh() {
+    if (!ownPacing) return;
+    const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+  }
+
   bool CreateRenderer() {
     const Uint32 vsync = presentWait ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
@@ -360,6 +382,15 @@ class SdlVideo : public Video {
         queue.Post(WM_CLOSE);
         break;
       case SDL_WINDOWEVENT:
+        // Whatever uncovers, moves or resizes the window needs the picture drawn again.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+            event.window.event == SDL_WINDOWEVENT_MOVED ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            event.window.event == SDL_WINDOWEVENT_RESTORED ||
+            event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
+          repaint = true;
+        }
         switch (event.window.event) {
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             queue.Post(WM_ACTIVATEAPP, 1, 0);
@@ -431,6 +462,11 @@ class SdlVideo : public Video {
                MakeLParam(release.x, release.y));
   }
 
+  // The picture last sent to the window, and where.
+  std::vector<uint16_t> shown;
+  int shownX = 0;
+  int shownY = 0;
+  bool repaint = true;
   bool started = false;
   bool fullScreen = false;
   PressStretcher presses;
