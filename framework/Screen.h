@@ -14,6 +14,9 @@
 #include "framework/PtrArray.h"
 #include "qz/qz.h"
 
+// The frame result by which a screen asks for the program to end.
+constexpr int kFrameResultQuit = 7;
+
 class Screen {
  public:
   static constexpr int kNameSize = 256;

@@ -155,10 +155,10 @@ int Game::RunFrame() {
       PlayStep(x, y, buttons);
       break;
     case kStateCleared:
-      if (RunCleared(buttons) == 0) return kFrameQuit;
+      if (RunCleared(buttons) == 0) return kFrameResultQuit;
       break;
     case kStateGameOver:
-      if (RunGameOver() == kFrameQuit) return kFrameQuit;
+      if (RunGameOver() == kFrameResultQuit) return kFrameResultQuit;
       break;
     default:
       break;
@@ -221,9 +221,9 @@ int Game::RunGameOver() {
     dialog.AddDefaultButton();
     dialog.SetDeadline(GetTime() + kGameOverMs);
     char result[Dialog::kNameSize];
-    if (dialog.Run(result, nullptr) == 0) return kFrameQuit;
+    if (dialog.Run(result, nullptr) == 0) return kFrameResultQuit;
   }
-  if (EnterScore() == 0) return kFrameQuit;
+  if (EnterScore() == 0) return kFrameResultQuit;
   TheDirtyRects().EraseAll();
   SetState(kStateIdle);
   boardDirty = 1;

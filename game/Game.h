@@ -8,6 +8,7 @@
 #include "framework/HighScoreTable.h"
 #include "framework/PlayerProfiles.h"
 #include "framework/PtrArray.h"
+#include "framework/Screen.h"
 #include "game/Balloon.h"
 #include "game/Floater.h"
 #include "game/GameBase.h"
@@ -31,7 +32,6 @@ constexpr int kColourCount = 5;
 
 // Frame results.
 constexpr int kFrameDone = 5;
-constexpr int kFrameQuit = 7;
 
 class Game : public GameBase {
  public:
@@ -58,7 +58,7 @@ class Game : public GameBase {
   int RunFrame() override;
   // The Cleared state's frame; 0 when the program is to end.
   int RunCleared(uint32_t buttons);
-  // The GameOver state's sequence; kFrameQuit when the program is to end, else 0.
+  // The GameOver state's sequence; kFrameResultQuit when the program is to end, else 0.
   int RunGameOver();
   // Enters the score and shows the hall-of-fame notice when it qualified; 0 to end the program.
   int EnterScore();

@@ -156,15 +156,15 @@ int PlayScreen::Update(int) {
   if (list != nullptr) {
     if (list->IsClicked("newgame")) game.NewGame();
     if (list->IsClicked("help")) {
-      if (ShowInstructions() == 0) return kFrameQuit;
+      if (ShowInstructions() == 0) return kFrameResultQuit;
     }
-    if (list->IsClicked("exit")) return kFrameQuit;
+    if (list->IsClicked("exit")) return kFrameResultQuit;
     if (list->IsClicked("menu")) {
       PlayEffect("click");
-      if (StartLauncher()) return kFrameQuit;
+      if (StartLauncher()) return kFrameResultQuit;
     }
   }
-  if (game.RunFrame() == kFrameQuit) return kFrameQuit;
+  if (game.RunFrame() == kFrameResultQuit) return kFrameResultQuit;
   return Flip() != 0 ? 1 : 0;
 }
 

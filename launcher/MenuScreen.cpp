@@ -30,7 +30,6 @@ constexpr SlotPosition kSlotPositions[MenuScreen::kSlots] = {
 
 constexpr int kPageNumberRight = 716;
 constexpr int kPageNumberY = 30;
-constexpr int kFrameResultQuit = 7;
 
 void SlotName(int slot, char* out, size_t size) {
   std::snprintf(out, size, "button%d", slot + 1);

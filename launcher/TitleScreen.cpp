@@ -14,7 +14,6 @@
 namespace {
 
 constexpr const char kOptions[] = "..\\options.ini";
-constexpr int kFrameResultQuit = 7;
 // Every dialog of the page is placed here.
 constexpr int kDialogX = 53;
 constexpr int kDialogY = 18;

@@ -129,23 +129,13 @@ void InputState::ReleaseAllKeys() {
     k = 0;
 }
 
-void InputState::SetMouseButtons(uint32_t bits) {
-  pressedSincePoll.fetch_or(bits & ~mouseButtons.load(std::memory_order_relaxed));
-  mouseButtons.store(bits, std::memory_order_relaxed);
-}
-
 void InputState::SetMouseButton(int index, bool down) {
   const uint32_t bit = 1u << index;
   if (down) {
-    pressedSincePoll.fetch_or(bit);
     mouseButtons.fetch_or(bit, std::memory_order_relaxed);
   } else {
     mouseButtons.fetch_and(~bit, std::memory_order_relaxed);
   }
-}
-
-uint32_t InputState::PollMouseButtons() {
-  return pressedSincePoll.exchange(0) | mouseButtons.load(std::memory_order_relaxed);
 }
 
 InputState& Input() {

@@ -29,18 +29,13 @@ class InputState {
   void ReleaseAllKeys();
 
   // Mouse buttons: written by the event pump, read from the timer thread.
-  void SetMouseButtons(uint32_t bits);
+  void SetMouseButtons(uint32_t bits) { mouseButtons.store(bits, std::memory_order_relaxed); }
   void SetMouseButton(int index, bool down);
   uint32_t MouseButtons() const { return mouseButtons.load(std::memory_order_relaxed); }
-  // What the 10 ms poll reads: the buttons held now, plus any pressed since the last poll. A tap
-  // that goes down and up between two polls (a touchpad's tap, a synthetic click) is thus seen
-  // down by one poll and up by the next, instead of being lost.
-  uint32_t PollMouseButtons();
 
  private:
   uint8_t keys[256] = {};
   std::atomic<uint32_t> mouseButtons{0};
-  std::atomic<uint32_t> pressedSincePoll{0};
 };
 
 InputState& Input();

@@ -6,9 +6,11 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 #include "platform/Input.h"
 #include "platform/PresentPacer.h"
+#include "platform/PressStretcher.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -135,6 +137,8 @@ class SdlVideo : public Video {
     // The software renderer draws into the window's own framebuffer (shared memory on X11)
     // rather than through another GL context.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Full screen scales the picture; smooth it rather than repeating pixels unevenly.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       if (reason) *reason = SDL_GetError();
       return false;
@@ -232,6 +236,8 @@ class SdlVideo : public Video {
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
     texture = nullptr;
+    shown.clear();
+    repaint = true;
     renderer = nullptr;
     window = nullptr;
   }
@@ -264,6 +270,20 @@ class SdlVideo : public Video {
 
   void Present(const Surface& picture, int originX, int originY) override {
     if (!renderer) return;
+    // A picture the window already shows is not sent again: the upload, the scaling and the copy
+    // to the display are most of a frame's cost, and many frames change nothing.
+    const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();
+    const bool unchanged = !repaint && shown.size() == count && originX == shownX &&
+                           originY == shownY &&
+                           std::memcmp(shown.data(), picture.Pixels(), count * 2) == 0;
+    if (unchanged) {
+      PaceToRefresh();
+      return;
+    }
+    shown.assign(picture.Pixels(), picture.Pixels() + count);
+    shownX = originX;
+    shownY = originY;
+    repaint = false;
     if (!texture || textureWidth != picture.Width() || textureHeight != picture.Height()) {
       if (texture) SDL_DestroyTexture(texture);
       texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
@@ -286,10 +306,7 @@ class SdlVideo : public Video {
       SDL_Rect dst = {originX - cx, originY - cy, textureWidth, textureHeight};
       SDL_RenderCopy(renderer, texture, nullptr, &dst);
     }
-    if (ownPacing) {
-      const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
-      if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
-    }
+    PaceToRefresh();
     SDL_RenderPresent(renderer);
   }
 
@@ -301,12 +318,21 @@ class SdlVideo : public Video {
 
   void PumpEvents(MessageQueue& queue) override {
     if (!started) return;
+    PressStretcher::Release release;
+    while (presses.TakeDue(SDL_GetTicks(), &release))
+      ApplyRelease(release, queue);
     SDL_Event event;
     while (SDL_PollEvent(&event))
       Translate(event, queue);
   }
 
  private:
+  void PaceToRefresh() {
+    if (!ownPacing) return;
+    const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
+  }
+
   bool CreateRenderer() {
     const Uint32 vsync = presentWait ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
@@ -383,6 +409,15 @@ class SdlVideo : public Video {
         queue.Post(WM_CLOSE);
         break;
       case SDL_WINDOWEVENT:
+        // Whatever uncovers, moves or resizes the window needs the picture drawn again.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+            event.window.event == SDL_WINDOWEVENT_MOVED ||
+            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            event.window.event == SDL_WINDOWEVENT_RESTORED ||
+            event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
+          repaint = true;
+        }
         switch (event.window.event) {
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             queue.Post(WM_ACTIVATEAPP, 1, 0);
@@ -429,10 +464,17 @@ class SdlVideo : public Video {
         if (event.button.button == SDL_BUTTON_LEFT) index = 0;
         if (event.button.button == SDL_BUTTON_RIGHT) index = 1;
         if (index < 0) break;
-        input.SetMouseButton(index, down);
-        const uint32_t id = index == 0 ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
-                                       : (down ? WM_RBUTTONDOWN : WM_RBUTTONUP);
-        queue.Post(id, input.MouseButtons(), MakeLParam(event.button.x, event.button.y));
+        if (!down) {
+          if (presses.ReleaseNow(index, event.button.timestamp, event.button.x, event.button.y)) {
+            ApplyRelease({index, event.button.x, event.button.y}, queue);
+          }
+          break;
+        }
+        PressStretcher::Release release;
+        if (presses.Press(index, event.button.timestamp, &release)) ApplyRelease(release, queue);
+        input.SetMouseButton(index, true);
+        queue.Post(index == 0 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, input.MouseButtons(),
+                   MakeLParam(event.button.x, event.button.y));
         break;
       }
       default:
@@ -440,8 +482,21 @@ class SdlVideo : public Video {
     }
   }
 
+  static void ApplyRelease(const PressStretcher::Release& release, MessageQueue& queue) {
+    InputState& input = Input();
+    input.SetMouseButton(release.button, false);
+    queue.Post(release.button == 0 ? WM_LBUTTONUP : WM_RBUTTONUP, input.MouseButtons(),
+               MakeLParam(release.x, release.y));
+  }
+
+  // The picture last sent to the window, and where.
+  std::vector<uint16_t> shown;
+  int shownX = 0;
+  int shownY = 0;
+  bool repaint = true;
   bool started = false;
   bool fullScreen = false;
+  PressStretcher presses;
   bool presentWait = false;
   // Presents are paced here, the renderer being unable to wait for the refresh itself.
   bool ownPacing = false;

@@ -174,5 +174,5 @@ const uint8_t* QZGetKeys() {
 void QZGetMouseData(int* x, int* y, uint32_t* buttons) {
   if (x) *x = 0;
   if (y) *y = 0;
-  if (buttons) *buttons = platform::Input().PollMouseButtons();
+  if (buttons) *buttons = platform::Input().MouseButtons();
 }

@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kDisplayWidth = 800;
 constexpr int kDisplayHeight = 600;
-constexpr uint32_t kFrameResultQuit = 7;
 
 struct ShellState {
   const ShellFlavour* flavour = nullptr;
@@ -150,7 +149,7 @@ int FrameLoop() {
       SetFrameRate(QZGetFPS());
       DrawFrameRate(GetFrameRate());
     }
-    if (TheScreenManager().Update(shell.appActive) == static_cast<int>(kFrameResultQuit)) {
+    if (TheScreenManager().Update(shell.appActive) == kFrameResultQuit) {
       if (flavour.isLauncher) platform::SleepMilliseconds(1500);
       DestroyMainWindow();
       return 0;

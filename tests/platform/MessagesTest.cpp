@@ -4,6 +4,7 @@
 
 #include "platform/Input.h"
 #include "platform/Messages.h"
+#include "platform/PressStretcher.h"
 #include "platform/Timer.h"
 #include "platform/Video.h"
 
@@ -94,19 +95,35 @@ TEST(InputState, MouseButtonBitsChangeOneAtATime) {
   EXPECT_EQ(input.MouseButtons(), 1u);
 }
 
-TEST(InputState, ATapBetweenTwoPollsIsSeenDownOnceThenUp) {
-  platform::InputState input;
-  input.SetMouseButton(0, true);
-  input.SetMouseButton(0, false);
-  EXPECT_EQ(input.MouseButtons(), 0u);
-  EXPECT_EQ(input.PollMouseButtons(), 1u);
-  EXPECT_EQ(input.PollMouseButtons(), 0u);
-  // A held button reads held at every poll, and a second tap while it is held is not invented.
-  input.SetMouseButtons(2);
-  EXPECT_EQ(input.PollMouseButtons(), 2u);
-  EXPECT_EQ(input.PollMouseButtons(), 2u);
-  input.SetMouseButtons(0);
-  EXPECT_EQ(input.PollMouseButtons(), 0u);
+TEST(PressStretcher, AShortTapIsReleasedOnlyAfterTheMinimumPress) {
+  platform::PressStretcher presses;
+  platform::PressStretcher::Release release{};
+  EXPECT_FALSE(presses.Press(0, 1000, &release));
+  EXPECT_FALSE(presses.ReleaseNow(0, 1003, 7, 9));  // a 3 ms tap: held back
+  EXPECT_FALSE(presses.TakeDue(1039, &release));
+  ASSERT_TRUE(presses.TakeDue(1040, &release));
+  EXPECT_EQ(release.button, 0);
+  EXPECT_EQ(release.x, 7);
+  EXPECT_EQ(release.y, 9);
+  EXPECT_FALSE(presses.TakeDue(2000, &release));  // once only
+}
+
+TEST(PressStretcher, LongPressesAndOtherButtonsPassStraightThrough) {
+  platform::PressStretcher presses;
+  platform::PressStretcher::Release release{};
+  presses.Press(1, 0, &release);
+  EXPECT_TRUE(presses.ReleaseNow(1, 40, 0, 0));
+  EXPECT_TRUE(presses.ReleaseNow(5, 0, 0, 0));  // not a tracked button: nothing held back
+}
+
+TEST(PressStretcher, ASecondTapFlushesTheFirstRelease) {
+  platform::PressStretcher presses;
+  platform::PressStretcher::Release release{};
+  presses.Press(0, 100, &release);
+  presses.ReleaseNow(0, 105, 1, 2);
+  ASSERT_TRUE(presses.Press(0, 110, &release));  // the first release comes before the new press
+  EXPECT_EQ(release.x, 1);
+  EXPECT_FALSE(presses.TakeDue(1000, &release));
 }
 
 TEST(KeyCodes, RoundTripForLettersDigitsAndTheNamedKeys) {

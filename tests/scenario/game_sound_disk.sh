@@ -1,27 +1,51 @@
 #!/usr/bin/env bash
 # The game's sound reaches the audio device: run headless with SDL's disk audio driver, which
-# writes the mixed output to a file, and find the background music in it (not silence).
+# writes the mixed output to a file, and look at what was written. With the launcher's switches
+# on, the music plays; with the music off, the effects of the game's opening (the board's reveal)
+# are still there; with both off, the output is silent.
 set -u
 stage="$1"
-game_dir="$stage/Hubbix/Zeppolo"
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$stage/Hubbix" "$work/"
+launcher_dir="$work/Hubbix"
+game_dir="$launcher_dir/Zeppolo"
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=disk
+failures=0
 
-(cd "$game_dir" && exec ./Zeppolo "$stage/Hubbix") >/dev/null 2>&1 &
-pid=$!
-sleep 2
-kill -TERM $pid
-wait $pid
-code=$?
-[ $code -eq 0 ] || { echo "FAIL: the game exited $code"; exit 1; }
+# Runs the game for two seconds and prints how many written samples are louder than 1/32 of
+# full scale, and how many were written.
+loud_samples() {
+  local out="$work/out.raw"
+  rm -f "$out"
+  (cd "$game_dir" && SDL_DISKAUDIOFILE="$out" exec ./Zeppolo "$launcher_dir") >/dev/null 2>&1 &
+  local pid=$!
+  sleep 2
+  kill -TERM $pid
+  wait $pid || { echo "FAIL: the game exited $?" >&2; failures=$((failures + 1)); }
+  local loud
+  loud=$(od -An -v -t d2 -w2 "$out" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > 1024) n++ } END { print n + 0 }')
+  echo "$loud $(( $(stat -c %s "$out") / 2 ))"
+}
 
-# Signed 16-bit samples: count those louder than 1/32 of full scale.
-loud=$(od -An -v -t d2 -w2 "$out" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > 1024) n++ } END { print n + 0 }')
-total=$(( $(stat -c %s "$out") / 2 ))
-echo "samples written: $total, loud samples: $loud"
-if [ "$total" -lt 22050 ] || [ "$loud" -lt 2205 ]; then
-  echo "FAIL: no music in the game's audio output"
-  exit 1
-fi
-echo "game_sound_disk: the music plays"
+check() {
+  local what="$1" expect="$2"
+  read -r loud total < <(loud_samples)
+  echo "$what: $total samples written, $loud loud"
+  if [ "$total" -lt 22050 ]; then
+    echo "FAIL: $what: too little output"; failures=$((failures + 1))
+  elif [ "$expect" = sound ] && [ "$loud" -lt 2205 ]; then
+    echo "FAIL: $what: expected sound, found silence"; failures=$((failures + 1))
+  elif [ "$expect" = silence ] && [ "$loud" -ne 0 ]; then
+    echo "FAIL: $what: expected silence"; failures=$((failures + 1))
+  fi
+}
+
+check "music and effects on (no options.ini)" sound
+printf '[setup]\nMusic=N\nSFX=Y\n' >"$launcher_dir/options.ini"
+check "effects only" sound
+printf '[setup]\nMusic=N\nSFX=N\n' >"$launcher_dir/options.ini"
+check "both off" silence
+
+[ $failures -eq 0 ] && echo "game_sound_disk: all checks passed"
+exit $failures
