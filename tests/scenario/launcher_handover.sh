@@ -161,7 +161,7 @@ fi
 if wait_until 60 bash -c "! kill -0 $launcher_pid 2>/dev/null"; then
   wait "$launcher_pid"
   code=$?
-  [ $code -eq 0 ] || fail "the launcher ended with $code after \"Play\""
+  [ $code -eq 0 ] || fail "the launcher ended with $code after \"Play\": $(tail -n 40 "$work/hubbix1.log")"
   note "the launcher closed after starting the game"
 else
   fail "the launcher did not close after \"Play\""
@@ -205,6 +205,12 @@ else
     fi
     wait_until 60 bash -c "! kill -0 $game_pid 2>/dev/null" || fail "the game did not end after \"menu\""
   fi
+fi
+
+# The game and the launcher it started write to the first launcher's output, which they inherit: in
+# the sanitizer build a report of either shows there, though their exit codes cannot be seen.
+if grep -q "Sanitizer" "$work/hubbix1.log"; then
+  fail "a sanitizer report from the programs: $(grep -A 30 -m 1 "Sanitizer" "$work/hubbix1.log")"
 fi
 
 if [ $failures -eq 0 ]; then echo "launcher_handover: all checks passed"; fi
