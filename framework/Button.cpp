@@ -34,19 +34,8 @@ int Button::LoadStateImage(int id, const char* path) {
 }
 
 int Button::LoadStateStrip(const char* path, int count, int vertical) {
-  if (count <= 0) return 0;  // no strip can be cut into no pictures
-  QZSurface* strip = QZLoadBitmap(path, 16);
-  if (strip == nullptr) return 0;
-  int stripWidth = 0;
-  int stripHeight = 0;
-  GetSurfaceSize(strip, &stripWidth, &stripHeight);
   PtrArray<QZSurface> pictures;
-  if (vertical) {
-    SplitFrames(strip, pictures, stripWidth, stripHeight / count, nullptr);
-  } else {
-    SplitFrames(strip, pictures, stripWidth / count, stripHeight, nullptr);
-  }
-  QZSurface::Release(strip);
+  if (!LoadStrip(path, pictures, count, vertical, nullptr, nullptr)) return 0;
   if (pictures.Count() == count) {
     for (int i = 0; i < count; ++i)
       AddStateImage(i, pictures.At(i));

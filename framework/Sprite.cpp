@@ -89,18 +89,9 @@ int Sprite::StepFrame() {
 }
 
 int Sprite::LoadStrip(const char* path, int count, int vertical) {
-  if (count <= 0) return 0;  // no strip can be cut into no pictures
-  QZSurface* strip = QZLoadBitmap(path, 16);
-  if (strip == nullptr) return 0;
   int stripWidth = 0;
   int stripHeight = 0;
-  GetSurfaceSize(strip, &stripWidth, &stripHeight);
-  if (vertical) {
-    SplitFrames(strip, frames, stripWidth, stripHeight / count, nullptr);
-  } else {
-    SplitFrames(strip, frames, stripWidth / count, stripHeight, nullptr);
-  }
-  QZSurface::Release(strip);
+  if (!::LoadStrip(path, frames, count, vertical, &stripWidth, &stripHeight)) return 0;
   width = stripWidth;
   height = stripHeight;
   first = 0;
@@ -135,47 +126,29 @@ void Sprite::Animate() {
     current += step;
     SetFrame(current);
   }
-  if (current >= last) {
-    switch (mode) {
-      case kModeLoop:
-        current = first;
-        break;
-      case kModeStop:
-        animating = 0;
-        current = last - 1;
-        break;
-      case kModeStopAndHide:
-        animating = 0;
-        current = -1;
-        break;
-      case kModeStopAtFirst:
-        animating = 0;
-        current = first;
-        break;
-      default:
-        break;
-    }
-  }
-  if (current < 0) {
-    switch (mode) {
-      case kModeLoop:
-        current = last - 1;
-        break;
-      case kModeStop:
-        animating = 0;
-        current = first;
-        break;
-      case kModeStopAndHide:
-        animating = 0;
-        current = -1;
-        break;
-      case kModeStopAtFirst:
-        animating = 0;
-        current = first;
-        break;
-      default:
-        break;
-    }
+  if (current >= last) EndOfRange(first, last - 1);
+  if (current < 0) EndOfRange(last - 1, first);
+}
+
+void Sprite::EndOfRange(int wrapTo, int restAt) {
+  switch (mode) {
+    case kModeLoop:
+      current = wrapTo;
+      break;
+    case kModeStop:
+      animating = 0;
+      current = restAt;
+      break;
+    case kModeStopAndHide:
+      animating = 0;
+      current = -1;
+      break;
+    case kModeStopAtFirst:
+      animating = 0;
+      current = first;
+      break;
+    default:
+      break;
   }
 }
 

@@ -114,6 +114,10 @@ class Sprite {
   int DrawY() const;
 
  private:
+  // The run has passed an end of the range: a loop goes on at wrapTo; a stop rests at restAt,
+  // hides, or goes back to the first frame, as the mode says.
+  void EndOfRange(int wrapTo, int restAt);
+
   char name[kNameSize] = {};
   float x = 0.0f;
   float y = 0.0f;

@@ -154,6 +154,24 @@ int LoadTiles(const char* path, PtrArray<QZSurface>& frames, int frameWidth, int
   return result;
 }
 
+int LoadStrip(const char* path, PtrArray<QZSurface>& frames, int count, int vertical,
+              int* stripWidth, int* stripHeight) {
+  if (count <= 0) return 0;  // no strip can be cut into no pictures
+  QZSurface* strip = QZLoadBitmap(path, 16);
+  if (strip == nullptr) return 0;
+  const int w = strip->Width();
+  const int h = strip->Height();
+  if (vertical) {
+    SplitFrames(strip, frames, w, h / count, nullptr);
+  } else {
+    SplitFrames(strip, frames, w / count, h, nullptr);
+  }
+  QZSurface::Release(strip);
+  if (stripWidth != nullptr) *stripWidth = w;
+  if (stripHeight != nullptr) *stripHeight = h;
+  return 1;
+}
+
 int BlitClipped(const QZSurface* source, QZSurface* target, int x, int y, int32_t flags) {
   if (source == nullptr) return 0;
   return ClippedBlit(source, 0, 0, source->Width(), source->Height(), target, x, y, flags);

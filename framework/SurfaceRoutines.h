@@ -46,6 +46,12 @@ int SplitFrames(const QZSurface* source, PtrArray<QZSurface>& frames, int frameW
 // SplitFrames of a bitmap file; 0 when the file cannot be loaded.
 int LoadTiles(const char* path, PtrArray<QZSurface>& frames, int frameWidth, int frameHeight,
               int* columns);
+// Cuts a bitmap file into count pictures of equal size, side by side or stacked, appended to the
+// list as SplitFrames does; reports the whole strip's size when asked. 0 when the file cannot be
+// loaded or count is not positive, else 1: a strip too small to cut leaves the list short, which
+// the caller sees in its count.
+int LoadStrip(const char* path, PtrArray<QZSurface>& frames, int count, int vertical,
+              int* stripWidth, int* stripHeight);
 // Draws the whole source with its top-left corner at (x, y) of the target, cut to the target.
 // A picture wholly outside draws nothing. Returns what the platform's blit returned.
 int BlitClipped(const QZSurface* source, QZSurface* target, int x, int y, int32_t flags);

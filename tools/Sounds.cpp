@@ -143,13 +143,7 @@ Stereo ColourCleared() {
     Gain(b, i == 4 ? 0.35f : 0.5f);
     AddPanned(out, b, Samples(0.085f * i), pans[i]);
   }
-  Reverb room(0.8f, 0.3f);
-  Stereo wet(out.Frames());
-  room.Process(out, wet, 0.6f);
-  for (size_t i = 0; i < out.Frames(); ++i) {
-    out.left[i] += wet.left[i];
-    out.right[i] += wet.right[i];
-  }
+  AddReverb(out, 0.8f, 0.3f, 0.6f);
   Fade(out.left, 0.001f, 0.15f);
   Fade(out.right, 0.001f, 0.15f);
   NormalizePeak(out, kEffectPeakDb);
@@ -210,13 +204,7 @@ Stereo Fanfare() {
     out.left[i] += drum + cym;
     out.right[i] += drum + cym * 0.9f;
   }
-  Reverb hall(0.82f, 0.35f);
-  Stereo wet(out.Frames());
-  hall.Process(out, wet, 0.45f);
-  for (size_t i = 0; i < out.Frames(); ++i) {
-    out.left[i] += wet.left[i];
-    out.right[i] += wet.right[i];
-  }
+  AddReverb(out, 0.82f, 0.35f, 0.45f);
   Fade(out.left, 0.001f, 0.2f);
   Fade(out.right, 0.001f, 0.2f);
   NormalizePeak(out, kEffectPeakDb);
@@ -278,13 +266,7 @@ Stereo Reveal() {
   Gain(b2, 0.3f);
   AddPanned(out, b1, Samples(0.5f), 0.5f);
   AddPanned(out, b2, Samples(0.58f), 0.7f);
-  Reverb room(0.7f, 0.4f);
-  Stereo wet(out.Frames());
-  room.Process(out, wet, 0.5f);
-  for (size_t i = 0; i < out.Frames(); ++i) {
-    out.left[i] += wet.left[i];
-    out.right[i] += wet.right[i];
-  }
+  AddReverb(out, 0.7f, 0.4f, 0.5f);
   Fade(out.left, 0.002f, 0.1f);
   Fade(out.right, 0.002f, 0.1f);
   NormalizePeak(out, kEffectPeakDb);

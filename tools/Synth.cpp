@@ -107,6 +107,12 @@ void Reverb::Process(const Stereo& in, Stereo& out, float wet) {
   }
 }
 
+void AddReverb(Stereo& s, float roomSize, float damping, float wet) {
+  // In place: the room reads frame i before it adds to it, and never reads it again.
+  Reverb room(roomSize, damping);
+  room.Process(s, s, wet);
+}
+
 void Chorus(Stereo& s, float depthMs, float rateHz, float mix) {
   const size_t n = s.Frames();
   const float base = 0.012f * kSampleRate;

@@ -85,6 +85,9 @@ class Reverb {
   float damp;
 };
 
+// A room of the given size and damping added to the signal, wet at the given level.
+void AddReverb(Stereo& s, float roomSize, float damping, float wet);
+
 // Gentle chorus: two modulated delay taps per channel mixed with the dry signal.
 void Chorus(Stereo& s, float depthMs, float rateHz, float mix);
 
