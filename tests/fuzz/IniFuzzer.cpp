@@ -128,27 +128,27 @@ void ReadProgramSettings(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* text = reinterpret_cast<const char*>(data);
   const void* nul = memchr(data, 0, size);
-  std::vector<std::string> spec;
+  std::vector<std::string> request;
   std::string file;
   if (nul != nullptr) {
-    const size_t specLength = static_cast<size_t>(static_cast<const uint8_t*>(nul) - data);
-    spec = SplitLines(std::string(text, specLength));
-    file.assign(text + specLength + 1, size - specLength - 1);
+    const size_t requestLength = static_cast<size_t>(static_cast<const uint8_t*>(nul) - data);
+    request = SplitLines(std::string(text, requestLength));
+    file.assign(text + requestLength + 1, size - requestLength - 1);
   } else {
     file.assign(text, size);
   }
-  while (spec.size() < 4)
-    spec.push_back(std::string());
-  if (spec[0].empty() && spec[1].empty()) spec = {"setup", "Music", "N", "w"};
-  const std::string& section = spec[0];
-  const std::string& key = spec[1];
-  const std::string& value = spec[2];
-  const char action = spec[3].empty() ? 'w' : spec[3][0];
-  // Watched pairs: the ones the spec names, and the settings the programs rely on.
+  while (request.size() < 4)
+    request.push_back(std::string());
+  if (request[0].empty() && request[1].empty()) request = {"setup", "Music", "N", "w"};
+  const std::string& section = request[0];
+  const std::string& key = request[1];
+  const std::string& value = request[2];
+  const char action = request[3].empty() ? 'w' : request[3][0];
+  // Watched pairs: the ones the request names, and the settings the programs rely on.
   std::vector<std::pair<std::string, std::string>> watched = {
       {"setup", "playerid"}, {"setup", "SFX"}, {"Player1", "name"}, {"default", "gametime"}};
-  for (size_t i = 4; i + 1 < spec.size(); i += 2)
-    watched.emplace_back(spec[i], spec[i + 1]);
+  for (size_t i = 4; i + 1 < request.size(); i += 2)
+    watched.emplace_back(request[i], request[i + 1]);
 
   const std::string path =
       fuzz::WriteScratch("options.ini", data + (size - file.size()), file.size());

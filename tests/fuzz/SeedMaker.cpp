@@ -226,8 +226,8 @@ bool Inis() {
       "; a comment\n[ Setup ]\n  music = \"N\" \nSFX='Y'\n[empty]\nnokey\n"
       "[Player2\nname=Half Header\n[setup]\nmusic=Y";
   // What to write, then a NUL, then the file.
-  auto seed = [](const std::string& spec, const std::string& file) {
-    return spec + std::string(1, '\0') + file;
+  auto seed = [](const std::string& request, const std::string& file) {
+    return request + std::string(1, '\0') + file;
   };
   bool ok = true;
   ok &= SaveText("ini", "options.ini", seed("Player3\nname\nBea\nw\nsetup\nplayerid", options));
