@@ -1,0 +1,358 @@
+#!/usr/bin/env python3
+"""The game in a real window on a virtual X display, played with the mouse like a user: the board
+is read back from screenshots, cell by cell, against the game's own balloon pictures; after each
+click the screen must show the board that the rules make of the one before it.
+
+    game_window.py <launcher folder>    (run on a display, with xdotool and ImageMagick's import)
+
+Exit code: the number of failed checks.
+"""
+import os
+import struct
+import subprocess
+import sys
+import time
+
+BOARD_X, BOARD_Y = 154, 7
+COLUMNS, ROWS = 18, 14
+CELL_W, CELL_H = 32, 40
+COLOURS = ["red", "yellow", "green", "blue", "purple"]
+# Screenshots come from 5-6-5 pixels widened to 8 bits; the pictures are 8-bit.
+TOLERANCE = 10
+
+failures = 0
+
+
+def fail(text):
+    global failures
+    failures += 1
+    print("FAIL: " + text)
+
+
+def note(text):
+    print("  " + text)
+
+
+def read_bmp(path):
+    """A 24-bit Windows bitmap as (width, height, rows of (r, g, b))."""
+    data = open(path, "rb").read()
+    offset = struct.unpack("<I", data[10:14])[0]
+    width, height = struct.unpack("<ii", data[18:26])
+    bits = struct.unpack("<H", data[28:30])[0]
+    if bits != 24:
+        raise ValueError("%s: %d bits, not 24" % (path, bits))
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(abs(height)):
+        row = (abs(height) - 1 - y) if height > 0 else y
+        start = offset + row * stride
+        rows.append([tuple(data[start + 3 * x + 2 - c] for c in range(3)) for x in range(width)])
+    return width, abs(height), rows
+
+
+class Screen:
+    def __init__(self, window, work):
+        self.window = window
+        self.path = os.path.join(work, "shot.rgb")
+
+    def grab(self):
+        """The window's 800 x 600 picture as a bytes object of RGB triples."""
+        subprocess.run(["import", "-window", self.window, "-depth", "8", "rgb:" + self.path],
+                       check=True, stderr=subprocess.DEVNULL)
+        data = open(self.path, "rb").read()
+        if len(data) < 800 * 600 * 3:
+            raise RuntimeError("the screenshot holds %d bytes, not 800 x 600 pixels" % len(data))
+        return data
+
+    def click(self, x, y, button=1):
+        subprocess.run(["xdotool", "mousemove", "--window", self.window, str(x), str(y)], check=True)
+        time.sleep(0.15)
+        subprocess.run(["xdotool", "mousedown", str(button)], check=True)
+        time.sleep(0.15)
+        subprocess.run(["xdotool", "mouseup", str(button)], check=True)
+        # Out of the way of the board, so that no hover changes what is compared.
+        time.sleep(0.15)
+        subprocess.run(["xdotool", "mousemove", "--window", self.window, "40", "590"], check=True)
+
+
+class Reader:
+    """Recognises each cell of the board in a screenshot by the game's own pictures."""
+
+    def __init__(self, game_dir):
+        self.pictures = []
+        for colour in COLOURS:
+            for star in (False, True):
+                name = colour + ("star" if star else "") + ".bmp"
+                w, h, rows = read_bmp(os.path.join(game_dir, name))
+                if (w, h) != (CELL_W, CELL_H):
+                    raise ValueError("%s is %d x %d, not a cell" % (name, w, h))
+                opaque = [(x, y, rows[y][x]) for y in range(h) for x in range(w)
+                          if rows[y][x] != (0, 0, 255)]
+                self.pictures.append(((colour, star), opaque))
+        _, _, self.background = read_bmp(os.path.join(game_dir, "background.bmp"))
+
+    @staticmethod
+    def pixel(shot, x, y):
+        i = (y * 800 + x) * 3
+        return shot[i], shot[i + 1], shot[i + 2]
+
+    def cell(self, shot, col, row):
+        """(colour, star) of the balloon shown in the cell, None for an empty one, "?" when the
+        cell shows neither a balloon nor the background."""
+        left, top = BOARD_X + col * CELL_W, BOARD_Y + row * CELL_H
+        best, best_error = None, None
+        for key, opaque in self.pictures:
+            error = 0
+            for x, y, colour in opaque:
+                seen = self.pixel(shot, left + x, top + y)
+                error += sum(abs(a - b) for a, b in zip(seen, colour))
+            error /= 3.0 * len(opaque)
+            if best_error is None or error < best_error:
+                best, best_error = key, error
+        if best_error <= TOLERANCE:
+            return best
+        empty_error = 0
+        for y in range(CELL_H):
+            for x in range(CELL_W):
+                seen = self.pixel(shot, left + x, top + y)
+                wanted = self.background[top + y][left + x]
+                empty_error += sum(abs(a - b) for a, b in zip(seen, wanted))
+        if empty_error / (3.0 * CELL_W * CELL_H) <= TOLERANCE:
+            return None
+        return "?"
+
+    def board(self, shot):
+        return [[self.cell(shot, c, r) for c in range(COLUMNS)] for r in range(ROWS)]
+
+
+def board_region(shot):
+    return b"".join(shot[(y * 800 + BOARD_X) * 3:(y * 800 + BOARD_X + COLUMNS * CELL_W) * 3]
+                    for y in range(BOARD_Y, BOARD_Y + ROWS * CELL_H))
+
+
+def settled_board(screen, reader, seconds=20.0):
+    """The board once its part of the screen has stopped changing (pops paced, balloons risen,
+    score labels gone) for a second."""
+    deadline = time.time() + seconds
+    last, since = None, time.time()
+    while time.time() < deadline:
+        shot = screen.grab()
+        region = board_region(shot)
+        if region != last:
+            last, since = region, time.time()
+        elif time.time() - since >= 1.0:
+            return reader.board(shot)
+        time.sleep(0.2)
+    return None
+
+
+# The rules the screen is held to: a group is the cells of one colour joined side by side; after
+# a pop every column rises into its gaps; a blow shifts the row's first run of balloons one cell
+# at a time towards its side until the row is packed, each moved balloon rising at once.
+
+def group_at(board, col, row):
+    colour = board[row][col][0]
+    seen, todo = set(), [(col, row)]
+    while todo:
+        c, r = todo.pop()
+        if (c, r) in seen or not (0 <= c < COLUMNS and 0 <= r < ROWS):
+            continue
+        if board[r][c] is None or board[r][c][0] != colour:
+            continue
+        seen.add((c, r))
+        todo += [(c - 1, r), (c + 1, r), (c, r - 1), (c, r + 1)]
+    return seen
+
+
+def rise(board, col, row):
+    """Moves the balloon at (col, row) into the topmost free cell of the gap right above it."""
+    target = row
+    while target > 0 and board[target - 1][col] is None:
+        target -= 1
+    if target != row:
+        board[target][col], board[row][col] = board[row][col], None
+
+
+def rise_all(board):
+    for row in range(1, ROWS):
+        for col in range(COLUMNS):
+            if board[row][col] is not None:
+                rise(board, col, row)
+
+
+def popped(board, cells):
+    after = [list(r) for r in board]
+    for c, r in cells:
+        after[r][c] = None
+    rise_all(after)
+    return after
+
+
+def blown(board, row, rightwards):
+    after = [list(r) for r in board]
+    order = range(COLUMNS) if rightwards else range(COLUMNS - 1, -1, -1)
+    order = list(order)
+    while True:
+        line = [after[row][c] for c in order]
+        a = next((i for i, v in enumerate(line) if v is not None), None)
+        if a is None:
+            break
+        g = next((i for i in range(a + 1, COLUMNS) if line[i] is None), None)
+        if g is None:
+            break
+        for j in range(g, a, -1):
+            source, target = order[j - 1], order[j]
+            if after[row][source] is None:
+                continue
+            after[row][target], after[row][source] = after[row][source], None
+            rise(after, target, row)
+    rise_all(after)
+    return after
+
+
+def differences(expected, seen):
+    out = []
+    for r in range(ROWS):
+        for c in range(COLUMNS):
+            if expected[r][c] != seen[r][c]:
+                out.append("(%d, %d) %s shown as %s" % (c, r, expected[r][c], seen[r][c]))
+    return out
+
+
+def check_board(label, expected, seen):
+    if seen is None:
+        fail("%s: the board did not settle" % label)
+        return False
+    wrong = differences(expected, seen)
+    if wrong:
+        fail("%s: %d cells differ: %s" % (label, len(wrong), "; ".join(wrong[:6])))
+        return False
+    note("%s: the screen shows the board the rules make (%d balloons)" %
+         (label, sum(v is not None for row in seen for v in row)))
+    return True
+
+
+def cell_centre(col, row):
+    return BOARD_X + col * CELL_W + CELL_W // 2, BOARD_Y + row * CELL_H + CELL_H // 2
+
+
+def main():
+    launcher_dir = os.path.realpath(sys.argv[1])
+    game_dir = os.path.join(launcher_dir, "Zeppolo")
+    work = os.path.dirname(launcher_dir)
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
+    env.pop("SDL_VIDEODRIVER", None)
+    log = open(os.path.join(work, "game.log"), "w")
+    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=game_dir, env=env, stdout=log,
+                            stderr=subprocess.STDOUT)
+    try:
+        window = None
+        for _ in range(200):
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zeppolo"],
+                                   capture_output=True, text=True).stdout.split()
+            if found:
+                window = found[0]
+                break
+            if game.poll() is not None:
+                break
+            time.sleep(0.1)
+        if window is None:
+            state = "still running" if game.poll() is None else "ended with %d" % game.returncode
+            fail("the game's window did not appear (the game %s): %s" %
+                 (state, open(log.name).read()))
+            return
+        screen = Screen(window, work)
+        reader = Reader(game_dir)
+
+        # 1. A fresh board: every cell holds a balloon of one of the five pictures, 15 with stars.
+        board = settled_board(screen, reader)
+        if board is None:
+            fail("the fresh board did not settle")
+            return
+        unknown = [(c, r) for r in range(ROWS) for c in range(COLUMNS) if board[r][c] in ("?", None)]
+        if unknown:
+            fail("cells of the fresh board show no balloon: %s" % unknown[:10])
+            return
+        stars = sum(v[1] for row in board for v in row)
+        if stars != 15:
+            fail("the fresh board shows %d stars, not 15" % stars)
+        note("the fresh board shows %d balloons, %d with stars" % (COLUMNS * ROWS, stars))
+
+        # 2. Two pops: the largest group, then the largest one of what is left.
+        for turn in (1, 2):
+            groups = {}
+            for r in range(ROWS):
+                for c in range(COLUMNS):
+                    if board[r][c] is not None:
+                        g = frozenset(group_at(board, c, r))
+                        groups[g] = (c, r)
+            group, (c, r) = max(groups.items(), key=lambda item: (len(item[0]), -item[1][1]))
+            if len(group) < 2:
+                fail("no group to pop on the board shown")
+                return
+            expected = popped(board, group)
+            screen.click(*cell_centre(c, r))
+            seen = settled_board(screen, reader)
+            if not check_board("pop %d of %d %s balloons at (%d, %d)" %
+                               (turn, len(group), board[r][c][0], c, r), expected, seen):
+                return
+            board = seen
+
+        # 3. A blow with the right button, then one with a cloud: the lowest rows that a blow
+        #    changes. Odd rows blow right, even rows left.
+        def changing_row(rightwards_of):
+            for row in range(ROWS - 1, -1, -1):
+                after = blown(board, row, rightwards_of(row))
+                if after != board:
+                    return row, after
+            return None, None
+
+        row, expected = changing_row(lambda r: r % 2 == 1)
+        if row is None:
+            # Every row packed on its side: a blow moves nothing, which is checked as well.
+            row, expected = ROWS - 1, board
+        c = next(c for c in range(COLUMNS) if board[row][c] is not None)
+        screen.click(*cell_centre(c, row), button=3)
+        seen = settled_board(screen, reader)
+        if not check_board("right click on row %d" % row, expected, seen):
+            return
+        board = seen
+
+        # The cloud on the side that changes the lowest row: left of the board it blows right.
+        candidates = []
+        for rightwards, cloud_x in ((True, 88 + 31), (False, 730 + 31)):
+            row, expected = changing_row(lambda r, w=rightwards: w)
+            if row is not None:
+                candidates.append((row, rightwards, cloud_x, expected))
+        if not candidates:
+            candidates.append((ROWS - 1, True, 88 + 31, board))
+        row, rightwards, cloud_x, expected = max(candidates, key=lambda c: c[0])
+        screen.click(cloud_x, 40 * row + 4 + 19)
+        side = "left" if rightwards else "right"
+        seen = settled_board(screen, reader)
+        if not check_board("the cloud %s of row %d" % (side, row), expected, seen):
+            return
+
+        if game.poll() is not None:
+            fail("the game ended by itself with %d" % game.returncode)
+    finally:
+        if game.poll() is None:
+            game.terminate()
+            try:
+                game.wait(10)
+            except subprocess.TimeoutExpired:
+                game.kill()
+                fail("the game did not end within 10 s of being closed")
+        if game.returncode not in (0, None) and failures == 0:
+            fail("the game ended with %d after the close" % game.returncode)
+        log.close()
+        report = open(log.name).read()
+        if "Sanitizer" in report:
+            fail("a sanitizer report from the game: " + report[report.index("Sanitizer") - 40:][:3000])
+
+
+if __name__ == "__main__":
+    main()
+    if failures == 0:
+        print("game_window: all checks passed")
+    sys.exit(min(failures, 100))

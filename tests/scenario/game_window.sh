@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# The game in a real window on a virtual X display, played with the mouse: pops, a right-click
+# blow and a cloud's blow, each checked by reading the board back from a screenshot
+# (game_window.py). Runs on a private copy of the staged install layout. Exit code 77 (skipped)
+# when there is no xvfb-run.
+set -u
+
+if [ "${1:-}" != "--inside" ]; then
+  stage="${1:?usage: game_window.sh <stage folder>}"
+  if ! command -v xvfb-run >/dev/null 2>&1; then
+    echo "SKIPPED: xvfb-run is not installed (Debian package xvfb); the game in a real window"
+    echo "was not checked."
+    exit 77
+  fi
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$stage"
+fi
+
+stage="$2"
+for tool in xdotool import python3; do
+  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -a "$stage/Hubbix" "$work/Hubbix"
+rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+python3 "$(dirname "$0")/game_window.py" "$work/Hubbix"
