@@ -190,8 +190,8 @@ def popped(board, cells):
 
 def blown(board, row, rightwards):
     after = [list(r) for r in board]
-    order = range(COLUMNS) if rightwards else range(COLUMNS - 1, -1, -1)
-    order = list(order)
+    # Columns in the blow's direction, so that one walk serves both sides.
+    order = list(range(COLUMNS)) if rightwards else list(range(COLUMNS - 1, -1, -1))
     while True:
         line = [after[row][c] for c in order]
         a = next((i for i, v in enumerate(line) if v is not None), None)

@@ -5,17 +5,7 @@
 # when there is no xvfb-run.
 set -u
 
-if [ "${1:-}" != "--inside" ]; then
-  stage="${1:?usage: game_window.sh <stage folder>}"
-  if ! command -v xvfb-run >/dev/null 2>&1; then
-    echo "SKIPPED: xvfb-run is not installed (Debian package xvfb); the game in a real window"
-    echo "was not checked."
-    exit 77
-  fi
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$stage"
-fi
-
-stage="$2"
+source "$(dirname "$0")/virtual_display.sh" "the game in a real window" "$0" "$@"
 for tool in xdotool import python3; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done

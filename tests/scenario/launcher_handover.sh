@@ -8,17 +8,7 @@
 # of the build tree. Exit code 77 (skipped) when there is no xvfb-run.
 set -u
 
-if [ "${1:-}" != "--inside" ]; then
-  stage="${1:?usage: launcher_handover.sh <stage folder>}"
-  if ! command -v xvfb-run >/dev/null 2>&1; then
-    echo "SKIPPED: xvfb-run is not installed (Debian package xvfb); the hand-over between the"
-    echo "launcher and the game needs a virtual X display and was not checked."
-    exit 77
-  fi
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside "$stage"
-fi
-
-stage="$2"
+source "$(dirname "$0")/virtual_display.sh" "the hand-over between the launcher and the game" "$0" "$@"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 note() { echo "  $*"; }
