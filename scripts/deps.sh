@@ -8,7 +8,8 @@ packages=(
   libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xdotool imagemagick python3
+  xvfb xauth xdotool imagemagick python3 openbox
+  desktop-file-utils appstream lintian dpkg-dev file fakeroot
 )
 
 missing=()
