@@ -1,10 +1,13 @@
 #pragma once
 // What happens when the display server goes away under a running program (a logout, a display
-// server that crashed or restarted, a remote display dropped). Xlib's own answer is to print two
-// lines and call exit, which runs the destructors of process-wide objects; the video object's
+// server that crashed or restarted, a remote display dropped). Xlib's own answer is to print its
+// message and call exit, which runs the destructors of process-wide objects; the video object's
 // then asks SDL to close a window on the dead connection, and Xlib loops in there for ever at a
 // full core. Instead the program says so in one line and ends at once, running nothing that
-// could touch the connection again.
+// could touch the connection again. Ending without exit, rather than making the destructors
+// careful, also keeps the timer and sound threads from running on while every process-wide
+// object is torn down. Only X is watched: SDL takes X (XWayland) where both are offered, and a
+// Wayland driver is used only when asked for.
 //
 // Nothing is lost by ending this way: every file the programs write is written as soon as the
 // player's action asks for it, not at the end, and on the one thread that talks to the display,
