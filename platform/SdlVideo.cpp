@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/DisplayConnect.h"
+#include "platform/DisplayLoss.h"
 #include "platform/Input.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
@@ -105,26 +107,6 @@ int ScancodeToDik(SDL_Scancode code) {
   }
 }
 
-bool IsHeadlessDriver(const char* driver) {
-  return driver == nullptr || std::strcmp(driver, "dummy") == 0 ||
-         std::strcmp(driver, "offscreen") == 0;
-}
-
-// Whether the video driver setting (SDL_VIDEODRIVER, a comma-separated list) names the driver.
-bool DriverRequested(const char* driver) {
-  const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
-  if (driver == nullptr || wanted == nullptr) return false;
-  const size_t length = std::strlen(driver);
-  for (const char* p = wanted; *p != '\0';) {
-    const char* end = std::strchr(p, ',');
-    const size_t size = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
-    if (size == length && SDL_strncasecmp(p, driver, length) == 0) return true;
-    if (end == nullptr) break;
-    p = end + 1;
-  }
-  return false;
-}
-
 constexpr int kPictureWidth = 800;
 constexpr int kPictureHeight = 600;
 
@@ -139,19 +121,10 @@ class SdlVideo : public Video {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Full screen scales the picture; smooth it rather than repeating pixels unevenly.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-      if (reason) *reason = SDL_GetError();
-      return false;
-    }
-    // With no display at all SDL falls back to a driver that shows nothing, and the program
-    // would run where no one can see or stop it. Such a driver is taken only when asked for by
-    // name (headless test runs set SDL_VIDEODRIVER=dummy).
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (IsHeadlessDriver(driver) && !DriverRequested(driver)) {
-      SDL_QuitSubSystem(SDL_INIT_VIDEO);
-      if (reason) *reason = "no display found (neither DISPLAY nor WAYLAND_DISPLAY leads to one)";
-      return false;
-    }
+    if (!StartVideo(reason)) return false;
+    // From here a display server that goes away ends the program rather than leaving it to
+    // Xlib, whose exit would run this object's destructor on the dead connection.
+    GuardAgainstDisplayLoss();
     started = true;
     return true;
   }

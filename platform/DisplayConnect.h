@@ -1,0 +1,72 @@
+#pragma once
+// Reaching the display at start-up. A display server under load (a busy virtual display, a
+// sanitizer build starting slowly) can refuse a connection for a moment; a program that gave up at
+// the first refusal would tell the player there is no display while one is there. So, where the
+// environment names a display, the connection is tried again for about a second before the
+// program concludes there is none. Where no display is named at all there is nothing to wait
+// for, and the answer comes at once.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+// One try at bringing the display up: true when it is up; on false, why not.
+using DisplayAttempt = std::function<bool(int attemptIndex, std::string* reason)>;
+
+// The clock the retries run against, replaceable so that tests spend no real time.
+struct RetryClock {
+  std::function<uint64_t()> nowMicros;
+  std::function<void(uint64_t micros)> sleepMicros;
+};
+
+// The steady clock and a real sleep.
+RetryClock SteadyRetryClock();
+
+constexpr uint64_t kDisplayRetryMicros = 1000000;
+constexpr uint64_t kDisplayRetryPauseMicros = 100000;
+
+// Makes the first attempt and, when retry is set, more attempts with a pause between them until
+// one succeeds or the budget since the first attempt is spent (the last attempt may begin at the
+// end of the budget, never after it). On failure, reason holds the last attempt's reason.
+// attempts, when given, receives the number of attempts made.
+bool StartWithRetry(const DisplayAttempt& attempt, bool retry, const RetryClock& clock,
+                    std::string* reason, int* attempts = nullptr,
+                    uint64_t budgetMicros = kDisplayRetryMicros,
+                    uint64_t pauseMicros = kDisplayRetryPauseMicros);
+
+// What the environment says about the display: DISPLAY, WAYLAND_DISPLAY and SDL_VIDEODRIVER, each
+// null or empty when not set.
+struct DisplayEnvironment {
+  const char* x11Display = nullptr;
+  const char* waylandDisplay = nullptr;
+  const char* requestedDrivers = nullptr;  // comma-separated, as SDL_VIDEODRIVER takes them
+};
+
+DisplayEnvironment CurrentDisplayEnvironment();
+
+// Whether a failed start is worth trying again: a display is named, and no driver is requested
+// other than one that shows windows on it (a requested headless or unknown driver either works at
+// once or never will).
+bool WorthRetrying(const DisplayEnvironment& environment);
+
+// The driver each attempt after the first asks for by name, or null to leave SDL its own order.
+// Once the first attempt has shown that no other driver reaches a display, a retry asks only for
+// the display the environment names: that keeps SDL from falling back to a driver that shows
+// nothing, and makes SDL's own reason the one about that display. Null when the user chose the
+// drivers, or when both kinds of display are named.
+const char* RetryDriver(const DisplayEnvironment& environment);
+
+// The display the environment names, for messages: "DISPLAY=:0", "WAYLAND_DISPLAY=wayland-0",
+// both, or empty.
+std::string NamedDisplay(const DisplayEnvironment& environment);
+
+// Drivers that show nothing: what SDL falls back to where it reaches no display.
+bool IsHeadlessDriver(const char* driver);
+
+// Brings up SDL's video, trying again as above. On failure SDL's video is down again and reason
+// says what happened, in SDL's words where SDL gave any.
+bool StartVideo(std::string* reason);
+
+}  // namespace platform
