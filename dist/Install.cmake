@@ -7,7 +7,15 @@ set(ZEP_INSTALL_TREE lib/games/hubbix)
 set(ZEP_DIST ${CMAKE_SOURCE_DIR}/dist)
 set(ZEP_APP_ID com.example.qorvexgames)
 
-install(DIRECTORY ${ZEP_LAUNCHER_DIR}/ DESTINATION ${ZEP_INSTALL_TREE} USE_SOURCE_PERMISSIONS
+# The programs and the library as targets, so that a package strips them; the rest of the tree as
+# staged, without the programs and without what the programs write at run time.
+install(TARGETS Hubbix DESTINATION ${ZEP_INSTALL_TREE})
+install(TARGETS Zeppolo DESTINATION ${ZEP_INSTALL_TREE}/Zeppolo)
+install(TARGETS qz LIBRARY DESTINATION ${ZEP_INSTALL_TREE}
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+install(DIRECTORY ${ZEP_LAUNCHER_DIR}/ DESTINATION ${ZEP_INSTALL_TREE}
+        REGEX "/Hubbix/Hubbix$" EXCLUDE REGEX "/Hubbix/Zeppolo/Zeppolo$" EXCLUDE
+        REGEX "/Hubbix/libqz[.]so$" EXCLUDE
         PATTERN "options.ini" EXCLUDE PATTERN "hiscore.dat" EXCLUDE PATTERN "debug.log" EXCLUDE
         PATTERN ".*" EXCLUDE)
 install(PROGRAMS ${ZEP_DIST}/hubbix.sh DESTINATION games RENAME hubbix)
@@ -37,7 +45,7 @@ endforeach()
 add_custom_target(zeppacked ALL DEPENDS ${packed_files})
 install(FILES ${ZEP_PACKED}/hubbix.6.gz ${ZEP_PACKED}/zeppolo.6.gz DESTINATION share/man/man6)
 install(FILES ${ZEP_DIST}/copyright DESTINATION share/doc/hubbix)
-install(FILES ${ZEP_PACKED}/changelog.gz DESTINATION share/doc/hubbix RENAME changelog.Debian.gz)
+install(FILES ${ZEP_PACKED}/changelog.gz DESTINATION share/doc/hubbix)
 
 # cpack -G DEB in the build folder. Its dependencies come from the shared-library scan of the
 # programs and libqz.so, which the scan finds in the package's own program tree.
