@@ -21,7 +21,7 @@ bool Valid(FileHandle handle) {
 
 FileHandle OpenFileHandle(const char* windowsPath) {
   if (windowsPath == nullptr || *windowsPath == '\0') return kInvalidFileHandle;
-  const std::string path = NativePath(windowsPath);
+  const std::string path = ReadLocation(windowsPath);
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return kInvalidFileHandle;
   struct stat info;

@@ -1,7 +1,8 @@
 #pragma once
 // Files read through plain handles, for code that keeps a file open, seeks in it and reads it in
-// pieces (the sound library's WAV reader and its streamed music). Paths are Windows-style and go
-// through NativePath. A handle is an integer; kInvalidFileHandle (all bits set) means none.
+// pieces (the sound library's WAV reader and its streamed music). Paths are Windows-style and are
+// read from their ReadLocation. A handle is an integer; kInvalidFileHandle (all bits set) means
+// none.
 
 #include <cstdint>
 

@@ -1,7 +1,9 @@
 #include "platform/Files.h"
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 namespace platform {
 
@@ -82,13 +85,9 @@ void SyncFolder(const std::string& folder) {
   close(fd);
 }
 
-}  // namespace
-
-std::string NativePath(const char* windowsPath) {
-  if (windowsPath == nullptr) return std::string();
-  std::string path(windowsPath);
-  std::replace(path.begin(), path.end(), '\\', '/');
-
+// A native path whose components that do not exist as written are replaced by their one
+// case-insensitive match, as NativePath describes.
+std::string ResolveCase(const std::string& path) {
   // Walk the components, keeping everything up to the current one as the folder to look in.
   std::string result;
   size_t pos = 0;
@@ -123,15 +122,240 @@ std::string NativePath(const char* windowsPath) {
   return result;
 }
 
+std::mutex treeMutex;
+std::string treeOverride;  // guarded by treeMutex
+std::string libraryTree;   // guarded by treeMutex; found once
+bool libraryTreeLooked = false;
+
+std::string RealPath(const std::string& path) {
+  char* real = realpath(path.c_str(), nullptr);
+  if (real == nullptr) return std::string();
+  std::string result(real);
+  free(real);
+  return result;
+}
+
+// The folder of the shared object this code is part of: libqz.so in the programs, the test
+// program itself where the tests link the layer statically.
+std::string LibraryFolder() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&ProgramTreeFolder), &info) == 0 ||
+      info.dli_fname == nullptr || info.dli_fname[0] != '/') {
+    char folder[4096];
+    return GetProgramFolder(folder, sizeof folder) ? RealPath(folder) : std::string();
+  }
+  const std::string file = RealPath(info.dli_fname);
+  return file.empty() ? std::string() : FolderOf(file);
+}
+
+// An absolute path with "." and ".." taken out by name (a relative one is taken from the current
+// folder), so that where a path leads can be told without the folders existing. Empty when the
+// current folder is unknown.
+std::string AbsoluteNormal(const std::string& path) {
+  std::string full = path;
+  if (full.empty() || full[0] != '/') {
+    char current[4096];
+    if (getcwd(current, sizeof current) == nullptr) return std::string();
+    full = std::string(current) + "/" + full;
+  }
+  std::vector<std::string> parts;
+  size_t pos = 0;
+  while (pos <= full.size()) {
+    size_t end = full.find('/', pos);
+    if (end == std::string::npos) end = full.size();
+    const std::string part = full.substr(pos, end - pos);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    pos = end + 1;
+  }
+  std::string result;
+  for (const std::string& part : parts)
+    result += "/" + part;
+  return result.empty() ? "/" : result;
+}
+
+// Whether the player may write in the folder a path would be made in: its nearest folder that
+// exists.
+bool FolderWritable(const std::string& absolutePath) {
+  std::string folder = FolderOf(absolutePath);
+  struct stat st;
+  while (!folder.empty() && folder != "/" && stat(folder.c_str(), &st) != 0)
+    folder = FolderOf(folder);
+  return access(folder.empty() ? "/" : folder.c_str(), W_OK) == 0;
+}
+
+// The player's copy that stands for a native path, or empty when the path is the one to use:
+// outside the program tree, in a folder the player can write, or with no data folder known.
+std::string PlayerCopyFor(const std::string& nativePath) {
+  const std::string tree = ProgramTreeFolder();
+  if (tree.empty()) return std::string();
+  const std::string absolute = AbsoluteNormal(nativePath);
+  if (absolute.empty() || FolderWritable(absolute)) return std::string();
+  const std::string data = PlayerDataFolder();
+  if (data.empty()) return std::string();
+  return PlayerCopyPath(absolute, tree, data);
+}
+
+// Makes every missing folder of path. Those above the data folder are the XDG base folders,
+// private to the player (mode 0700); the data folder and below take the usual mode through the
+// umask. 0 or the system's reason.
+int MakeFolders(const std::string& path, const std::string& data) {
+  size_t pos = 1;
+  while (pos <= path.size()) {
+    size_t end = path.find('/', pos);
+    if (end == std::string::npos) end = path.size();
+    const std::string prefix = path.substr(0, end);
+    struct stat st;
+    if (stat(prefix.c_str(), &st) != 0) {
+      const mode_t mode = prefix.size() < data.size() ? 0700 : 0777;
+      if (mkdir(prefix.c_str(), mode) != 0 && errno != EEXIST) return errno;
+      if (stat(prefix.c_str(), &st) != 0) return errno;
+    }
+    if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    pos = end + 1;
+  }
+  return 0;
+}
+
+void ReportWriteFailure(const std::string& path, int error) {
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name, path.c_str(),
+               std::strerror(error));
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  std::vector<uint8_t> bytes;
+  FILE* in = fopen(from.c_str(), "rb");
+  if (in == nullptr) return false;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = fread(buffer, 1, sizeof buffer, in)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + got);
+  const bool readOk = ferror(in) == 0;
+  fclose(in);
+  FILE* out = fopen(to.c_str(), "wb");
+  if (out == nullptr) return false;
+  const bool wrote = fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+  return fclose(out) == 0 && wrote && readOk;
+}
+
+}  // namespace
+
+std::string NativePath(const char* windowsPath) {
+  if (windowsPath == nullptr) return std::string();
+  std::string path(windowsPath);
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return ResolveCase(path);
+}
+
+std::string PlayerDataFolder() {
+  std::string base;
+  const char* xdg = getenv("XDG_DATA_HOME");
+  // The XDG rule: a relative value is ignored as if unset.
+  if (xdg != nullptr && xdg[0] == '/') {
+    base = xdg;
+  } else {
+    const char* home = getenv("HOME");
+    std::string homeFolder;
+    if (home != nullptr && home[0] == '/') {
+      homeFolder = home;
+    } else {
+      struct passwd entry;
+      struct passwd* found = nullptr;
+      char buffer[4096];
+      if (getpwuid_r(getuid(), &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr &&
+          found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+        homeFolder = found->pw_dir;
+      }
+    }
+    if (homeFolder.empty()) return std::string();
+    base = homeFolder + "/.local/share";
+  }
+  while (base.size() > 1 && base.back() == '/')
+    base.pop_back();
+  return (base == "/" ? std::string() : base) + "/hubbix";
+}
+
+std::string ProgramTreeFolder() {
+  std::lock_guard<std::mutex> lock(treeMutex);
+  if (!treeOverride.empty()) return treeOverride;
+  if (!libraryTreeLooked) {
+    libraryTree = LibraryFolder();
+    libraryTreeLooked = true;
+  }
+  return libraryTree;
+}
+
+void SetProgramTreeFolder(const char* folder) {
+  std::string real;
+  if (folder != nullptr && folder[0] != '\0') {
+    real = RealPath(folder);
+    if (real.empty()) real = AbsoluteNormal(folder);
+  }
+  std::lock_guard<std::mutex> lock(treeMutex);
+  treeOverride = real;
+}
+
+std::string PlayerCopyPath(const std::string& absolutePath, const std::string& tree,
+                           const std::string& data) {
+  if (absolutePath.empty() || absolutePath[0] != '/' || tree.empty() || tree[0] != '/' ||
+      data.empty()) {
+    return std::string();
+  }
+  const std::string path = AbsoluteNormal(absolutePath);
+  const std::string root = AbsoluteNormal(tree);
+  if (path == root) return data;
+  const std::string prefix = root == "/" ? root : root + "/";
+  if (path.compare(0, prefix.size(), prefix) != 0) return std::string();
+  return data + "/" + path.substr(prefix.size());
+}
+
+std::string ReadLocation(const char* windowsPath) {
+  const std::string native = NativePath(windowsPath);
+  const std::string copy = PlayerCopyFor(native);
+  if (!copy.empty()) {
+    const std::string resolved = ResolveCase(copy);
+    if (Exists(resolved)) return resolved;
+  }
+  return native;
+}
+
+std::string WriteLocation(const char* windowsPath, int* error) {
+  if (error != nullptr) *error = 0;
+  const std::string native = NativePath(windowsPath);
+  const std::string copy = PlayerCopyFor(native);
+  if (copy.empty()) return native;
+  const int made = MakeFolders(FolderOf(copy), PlayerDataFolder());
+  if (error != nullptr) *error = made;
+  return ResolveCase(copy);
+}
+
 FILE* OpenFile(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
-  return fopen(NativePath(path).c_str(), mode);
+  const bool readOnly = mode[0] == 'r' && std::strchr(mode, '+') == nullptr;
+  if (readOnly) return fopen(ReadLocation(path).c_str(), mode);
+  int error = 0;
+  const std::string target = WriteLocation(path, &error);
+  if (error != 0) {
+    errno = error;
+    return nullptr;
+  }
+  // Appending or updating starts from what the player reads now, the installed file included.
+  if (mode[0] == 'a' || std::strchr(mode, '+') != nullptr) {
+    const std::string current = ReadLocation(path);
+    if (current != target && !Exists(target) && Exists(current) && !CopyFile(current, target)) {
+      return nullptr;
+    }
+  }
+  return fopen(target.c_str(), mode);
 }
 
 bool FileExists(const char* path) {
   if (path == nullptr) return false;
   struct stat st;
-  return stat(NativePath(path).c_str(), &st) == 0;
+  return stat(ReadLocation(path).c_str(), &st) == 0;
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& out) {
@@ -159,17 +383,24 @@ void SetBeforeRenameHook(BeforeRenameHook hook) {
 
 bool WriteFileAtomic(const char* path, const void* data, size_t size) {
   if (path == nullptr || (data == nullptr && size > 0)) return false;
-  std::string target = NativePath(path);
-  if (target.empty() || target.back() == '/') return false;
+  int error = 0;
+  std::string target = WriteLocation(path, &error);
+  const std::string named = target;
+  auto fail = [&named](int reason) {
+    ReportWriteFailure(named, reason);
+    return false;
+  };
+  if (error != 0) return fail(error);
+  if (target.empty() || target.back() == '/') return fail(EISDIR);
 
   // Replace the file a symbolic link points to, not the link itself.
   struct stat st;
   const bool existed = stat(target.c_str(), &st) == 0;
-  if (existed && S_ISDIR(st.st_mode)) return false;
+  if (existed && S_ISDIR(st.st_mode)) return fail(EISDIR);
   struct stat linkSt;
   if (lstat(target.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode) && existed) {
     char* real = realpath(target.c_str(), nullptr);
-    if (real == nullptr) return false;
+    if (real == nullptr) return fail(errno);
     target = real;
     free(real);
   }
@@ -186,22 +417,29 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size) {
                baseName + ".tmp" + std::to_string(getpid()) + "_" +
                std::to_string(tempCounter.fetch_add(1));
     fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
+    if (fd < 0 && errno != EEXIST) return fail(errno);
   }
-  if (fd < 0) return false;
+  if (fd < 0) return fail(EEXIST);
 
-  bool ok = true;
-  if (existed) ok = fchmod(fd, st.st_mode & 07777) == 0;
-  ok = ok && WriteAll(fd, static_cast<const uint8_t*>(data), size);
-  ok = ok && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
+  // The first failure's reason is the one reported.
+  int reason = 0;
+  auto step = [&reason](bool done) {
+    if (!done && reason == 0) reason = errno != 0 ? errno : EIO;
+    return done && reason == 0;
+  };
+  errno = 0;
+  if (existed) step(fchmod(fd, st.st_mode & 07777) == 0);
+  if (reason == 0) step(WriteAll(fd, static_cast<const uint8_t*>(data), size));
+  if (reason == 0) step(fsync(fd) == 0);
+  step(close(fd) == 0);
 
+  // A hook that abandons the write stands for a crash, which prints nothing.
   const BeforeRenameHook hook = beforeRenameHook.load();
-  if (ok && hook != nullptr) ok = hook(tempPath.c_str());
-  ok = ok && rename(tempPath.c_str(), target.c_str()) == 0;
-  if (!ok) {
+  const bool abandoned = reason == 0 && hook != nullptr && !hook(tempPath.c_str());
+  if (reason == 0 && !abandoned) step(rename(tempPath.c_str(), target.c_str()) == 0);
+  if (reason != 0 || abandoned) {
     unlink(tempPath.c_str());
-    return false;
+    return abandoned ? false : fail(reason);
   }
   SyncFolder(folder);
   return true;
@@ -244,6 +482,8 @@ bool ListFolder(const char* path, std::vector<FolderEntry>& out) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return false;
   if (folder.back() != '/') folder += '/';
+  const std::string tree = ProgramTreeFolder();
+  const std::string absoluteFolder = AbsoluteNormal(folder);
 
   while (const dirent* entry = readdir(dir)) {
     const char* name = entry->d_name;
@@ -254,7 +494,10 @@ bool ListFolder(const char* path, std::vector<FolderEntry>& out) {
     // A link is described by what it points to; a dangling one counts as a plain file.
     const bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     if (isFolder) attributes |= kAttributeFolder;
-    if (access(full.c_str(), W_OK) != 0) attributes |= kAttributeReadOnly;
+    if (access(full.c_str(), W_OK) != 0 &&
+        !(isFolder && !PlayerCopyPath(absoluteFolder + "/" + name, tree, "/").empty())) {
+      attributes |= kAttributeReadOnly;
+    }
     if (name[0] == '.') attributes |= kAttributeHidden;
     if (attributes == 0) attributes = kAttributeNormal;
     out.push_back({name, attributes});

@@ -17,14 +17,49 @@ namespace platform {
 // one such entry. Components that match nothing are kept as written (so a new file can be made).
 std::string NativePath(const char* windowsPath);
 
-// fopen of NativePath(path); null on failure.
+// Where program files live. The programs name every file relative to their own folders; a file
+// inside the program tree (the launcher's folder and the games below it) whose folder the player
+// cannot write is kept in the player's data folder instead, at the same place relative to it:
+// "<tree>/options.ini" becomes "<data>/options.ini", "<tree>/Zeppolo/hiscore.dat" becomes
+// "<data>/Zeppolo/hiscore.dat". A writable program folder is used as it is (the build tree, an
+// install in the player's home), with no player's copy. Reads take the player's copy when there
+// is one, so what the player wrote wins over what was installed.
+
+// The player's data folder: "$XDG_DATA_HOME/hubbix", or "$HOME/.local/share/hubbix" when that
+// variable is unset, empty or not absolute. Empty when no home folder is known.
+std::string PlayerDataFolder();
+
+// The program tree's root, as an absolute native path. The default is the folder holding the
+// running libqz.so: the launcher keeps it beside itself and every game loads it from there, so
+// both programs agree on the root whichever of them runs. Tests point it elsewhere; null or ""
+// returns to the default.
+std::string ProgramTreeFolder();
+void SetProgramTreeFolder(const char* folder);
+
+// The player's copy of an absolute path inside tree, under data; empty when the path is not
+// inside tree or its relative part would climb out of it.
+std::string PlayerCopyPath(const std::string& absolutePath, const std::string& tree,
+                           const std::string& data);
+
+// The native path to read a Windows-style path from: the player's copy when the file's folder
+// in the program tree cannot be written and that copy exists, otherwise NativePath(path).
+std::string ReadLocation(const char* windowsPath);
+// The native path to write a Windows-style path to, making the player's folders as needed.
+// *error is 0 when the path is ready, otherwise the system's reason it cannot be (a folder that
+// cannot be made); the path is returned either way, to name it.
+std::string WriteLocation(const char* windowsPath, int* error);
+
+// fopen of the read location (mode "r"/"rb") or the write location (any other mode); null on
+// failure.
 FILE* OpenFile(const char* path, const char* mode);
+// Both look at the read location.
 bool FileExists(const char* path);
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 
 // Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it over
 // the path, so a crash or a full disk leaves either the old file or the new one, never a part.
-// False (and the old file untouched) on any failure.
+// The file goes to WriteLocation(path). False (and the old file untouched) on any failure, and
+// one line on standard error names the file and the system's reason.
 bool WriteFileAtomic(const char* path, const void* data, size_t size);
 
 // Test seam: when set, called after the temporary file is complete and before the rename; a
@@ -52,7 +87,8 @@ struct FolderEntry {
 };
 
 // Lists the entries of a folder (not "." and ".."), sorted by name so that every run sees the
-// same order. False when the folder cannot be read.
+// same order. False when the folder cannot be read. A folder inside the program tree is not
+// marked read-only for being locked: what is written into it goes to the player's copy.
 bool ListFolder(const char* path, std::vector<FolderEntry>& out);
 
 }  // namespace platform

@@ -232,7 +232,7 @@ uint32_t CommandOpen(const std::vector<std::string>& w) {
     if (FindDevice(r, name) != nullptr) return MCIERR_DUPLICATE_ALIAS;
   }
 
-  const std::string path = NativePath(file.c_str());
+  const std::string path = ReadLocation(file.c_str());
   FILE* probe = std::fopen(path.c_str(), "rb");
   if (probe == nullptr) return MCIERR_FILE_NOT_FOUND;
   std::fclose(probe);

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libx11-dev libmpg123-dev libmp3lame-dev
-  libfreetype-dev fonts-dejavu-core
+  libfreetype-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xdotool imagemagick python3 openbox

@@ -1,15 +1,25 @@
 // zepgen: makes every picture, sound, the music and the default settings files of Hubbix and
 // Zeppolo. Usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]
+// The desktop icons, which are installed apart from the program tree: zepgen --icons FOLDER
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "tools/Groups.h"
+#include "tools/IconArt.h"
 #include "tools/Text.h"
 
 int main(int argc, char** argv) {
   using namespace zepgen;
+  if (argc == 3 && std::string(argv[1]) == "--icons") {
+    std::string error;
+    if (!MakeIcons(argv[2], &error)) {
+      std::fprintf(stderr, "zepgen: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   if (argc < 3) {
     std::fprintf(stderr, "usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]\n");
     return 2;
