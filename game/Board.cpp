@@ -355,6 +355,7 @@ void Game::HandleClouds() {
 void Game::PlayStep(int x, int y, uint32_t buttons) {
   HandleMouse(x, y, buttons);
   HandleClouds();
+  HandleKeyMove();
   if (BoardEmpty()) {
     AddScore(500000);
     PlayEffect("allpop");

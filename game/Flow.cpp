@@ -127,6 +127,11 @@ int Game::RunFrame() {
   int y = 0;
   uint32_t buttons = 0;
   TheMousePointer().GetState(&x, &y, &buttons);
+  // The mouse taking over again: the keyboard's cursor goes.
+  if (pointerKnown && (x != pointerX || y != pointerY)) HideCursor();
+  pointerKnown = true;
+  pointerX = x;
+  pointerY = y;
   ButtonList* list = screen != nullptr ? screen->Buttons() : nullptr;
   if (list != nullptr) {
     list->OnMouseAll(x, y, buttons);
@@ -163,6 +168,8 @@ int Game::RunFrame() {
     default:
       break;
   }
+  // A key move pressed outside play is not kept for a later game.
+  keyMove = KeyMove::None;
 
   DrawGameFrame(BackBuffer());
   return kFrameDone;

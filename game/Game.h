@@ -90,6 +90,24 @@ class Game : public GameBase {
   void HandleClouds();
   void PlayStep(int x, int y, uint32_t buttons);
 
+  // ---- keyboard play: a cell cursor beside the mouse
+  enum class KeyMove { None, Pop, BlowLeft, BlowRight };
+  // Shows the cursor where it was last, or moves it by a cell when shown; it stops at the
+  // board's edges.
+  void MoveCursor(int columnStep, int rowStep);
+  void HideCursor() { cursorShown = false; }
+  bool CursorShown() const { return cursorShown; }
+  int CursorColumn() const { return cursorColumn; }
+  int CursorRow() const { return cursorRow; }
+  // A move at the cursor for the next playing step: a pop as a left click there, a blow of its
+  // row as that row's cloud. Without a shown cursor there is nothing to aim at and it is
+  // dropped, as it is when the frame is not a playing one.
+  void QueueKeyMove(KeyMove move);
+  KeyMove PendingKeyMove() const { return keyMove; }
+  void HandleKeyMove();
+  // The cursor's frame, drawn into the back buffer each frame and wiped by the redraw list.
+  void DrawCursor(QZSurface* target);
+
   // ---- scoring and drawing
   void AwardBalloon(const Balloon* balloon, int index);
   // The x2, x4 or x6 label at the star balloon for the group's k-th star.
@@ -190,4 +208,13 @@ class Game : public GameBase {
   int32_t gameTime = 200;
   HighScoreTable highScores;
   PlayerProfiles profiles;
+
+  bool cursorShown = false;
+  int cursorColumn = 0;
+  int cursorRow = 0;
+  KeyMove keyMove = KeyMove::None;
+  // Where the pointer was at the last frame; a move hides the cursor.
+  bool pointerKnown = false;
+  int pointerX = 0;
+  int pointerY = 0;
 };

@@ -11,11 +11,19 @@
 #include "framework/Timer.h"
 #include "game/Game.h"
 #include "game/GameSounds.h"
+#include "platform/Messages.h"
 #include "platform/Process.h"
 
 namespace {
 
 constexpr int kPathSize = 256;
+
+// Virtual-key codes of the keys the board is played with.
+constexpr uint32_t kVkSpace = 0x20;
+constexpr uint32_t kVkLeft = 0x25;
+constexpr uint32_t kVkUp = 0x26;
+constexpr uint32_t kVkRight = 0x27;
+constexpr uint32_t kVkDown = 0x28;
 
 struct MenuButton {
   const char* name;
@@ -145,21 +153,71 @@ void PlayScreen::Close() {
   Screen::Close();
 }
 
-int PlayScreen::OnMessage(uint32_t, uintptr_t, intptr_t) {
+int PlayScreen::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (message == platform::WM_KEYDOWN && !inFrame) OnKeyDown(static_cast<uint32_t>(wParam), lParam);
   return 1;
 }
 
+void PlayScreen::OnKeyDown(uint32_t virtualKey, intptr_t flags) {
+  // Alt combinations belong to the window (Alt+Enter switches full screen).
+  if ((flags & platform::kKeyAltHeld) != 0) return;
+  const bool control = (flags & platform::kKeyControlHeld) != 0;
+  // A held arrow walks on; every other key acts once per press, as a click does.
+  const bool repeated = (flags & platform::kKeyRepeated) != 0;
+  switch (virtualKey) {
+    case kVkLeft:
+    case kVkRight: {
+      const bool right = virtualKey == kVkRight;
+      if (!control) {
+        game.MoveCursor(right ? 1 : -1, 0);
+      } else if (!repeated) {
+        game.QueueKeyMove(right ? Game::KeyMove::BlowRight : Game::KeyMove::BlowLeft);
+      }
+      break;
+    }
+    case kVkUp:
+    case kVkDown:
+      if (!control) game.MoveCursor(0, virtualKey == kVkDown ? 1 : -1);
+      break;
+    case kVkSpace:
+    case platform::VK_RETURN:
+      if (!control && !repeated) game.QueueKeyMove(Game::KeyMove::Pop);
+      break;
+    case 'N':
+    case 'H':
+    case 'M':
+      if (!control && !repeated) {
+        keyButton = virtualKey == 'N' ? "newgame" : virtualKey == 'H' ? "help" : "menu";
+      }
+      break;
+    default:
+      break;
+  }
+}
+
 int PlayScreen::Update(int) {
+  struct FrameMark {
+    bool& flag;
+    explicit FrameMark(bool& f) : flag(f) { flag = true; }
+    ~FrameMark() { flag = false; }
+  } mark(inFrame);
+  const char* keyed = keyButton;
+  keyButton = nullptr;
   // The clicks tested here are those the previous frame's mouse poll left in the buttons; the
-  // list answers for its first clicked button only, so at most one of these acts.
+  // list answers for its first clicked button only, so at most one of these acts. A key stands
+  // for its button only in a frame without a click, which keeps that so.
   ButtonList* list = Buttons();
   if (list != nullptr) {
-    if (list->IsClicked("newgame")) game.NewGame();
-    if (list->IsClicked("help")) {
+    if (list->FindClicked() != nullptr) keyed = nullptr;
+    auto pressed = [&](const char* name) {
+      return list->IsClicked(name) != 0 || (keyed != nullptr && std::strcmp(keyed, name) == 0);
+    };
+    if (pressed("newgame")) game.NewGame();
+    if (pressed("help")) {
       if (ShowInstructions() == 0) return kFrameResultQuit;
     }
     if (list->IsClicked("exit")) return kFrameResultQuit;
-    if (list->IsClicked("menu")) {
+    if (pressed("menu")) {
       PlayEffect("click");
       if (StartLauncher()) return kFrameResultQuit;
     }

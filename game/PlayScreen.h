@@ -24,7 +24,9 @@ class PlayScreen : public Screen {
   int Open(QZDirectDraw* directDraw, QZSurface* back) override;
   // Frees every sound of the bank, the sprites, then the screen's buttons and images.
   void Close() override;
-  // Window messages are not used by the game.
+  // Key presses play beside the mouse: the arrows move the board's cursor, Space or Enter pops
+  // at it, Ctrl with Left or Right blows its row, N, H and M press "newgame", "help" and
+  // "menu". Other messages are not used by the game.
   int OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   // The frame: menu buttons, the game's frame, the flip. 7 ends the program.
   int Update(int active) override;
@@ -42,8 +44,15 @@ class PlayScreen : public Screen {
   // Starts the launcher from its folder; false when the folder is unknown or too long.
   bool StartLauncher();
 
+  void OnKeyDown(uint32_t virtualKey, intptr_t flags);
+
   Game& game;
   LauncherDirSource launcherDir = nullptr;
+  // The menu button a key pressed since the last frame, or null.
+  const char* keyButton = nullptr;
+  // True while a frame runs: keys that arrive then were pumped by a picture shown over the
+  // board and are that picture's, not the board's.
+  bool inFrame = false;
   std::unique_ptr<Sprite> digits;
   std::unique_ptr<Sprite> timer;
   std::unique_ptr<Sprite> lightning;

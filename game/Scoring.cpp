@@ -161,6 +161,7 @@ void Game::AnimateFor(int ms) {
 
 void Game::DrawGameFrame(QZSurface* target) {
   DrawBoard();
+  DrawCursor(target);
   UpdateFloaters(target);
   DrawPanel();
   DrawTimer(target);

@@ -36,6 +36,14 @@ constexpr uint32_t VK_RETURN = 13;
 constexpr uint32_t VK_ESCAPE = 27;
 constexpr uint32_t VK_F1 = 112;
 
+// Bits of a key message's lParam. As on Windows, bit 30 says that the key was already down (a
+// repeat of a held key) and bit 29 that Alt was held. Bit 25, reserved on Windows, says that
+// Ctrl was held: the pump translates every pending event before the first message is handled,
+// so by then the key table may no longer show the modifiers that came with this key.
+constexpr intptr_t kKeyRepeated = intptr_t{1} << 30;
+constexpr intptr_t kKeyAltHeld = intptr_t{1} << 29;
+constexpr intptr_t kKeyControlHeld = intptr_t{1} << 25;
+
 struct Message {
   uint32_t id;
   uintptr_t wParam;

@@ -424,7 +424,11 @@ class SdlVideo : public Video {
         const int dik = ScancodeToDik(event.key.keysym.scancode);
         input.SetKey(dik, down);
         const int vk = DikToVirtualKey(dik);
-        if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), 0);
+        intptr_t flags = 0;
+        if (down && event.key.repeat != 0) flags |= kKeyRepeated;
+        if ((event.key.keysym.mod & KMOD_ALT) != 0) flags |= kKeyAltHeld;
+        if ((event.key.keysym.mod & KMOD_CTRL) != 0) flags |= kKeyControlHeld;
+        if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
         break;
       }
       case SDL_MOUSEMOTION:

@@ -57,15 +57,15 @@ Bitmap ClipToSlot(const Canvas& art) {
 Color BalloonColor(int colour) {
   switch (colour) {
     case 0:
-      return Hex(0xE1282D);  // red
+      return Hex(0xCC2229);  // red
     case 1:
-      return Hex(0xFFD228);  // yellow
+      return Hex(0xFFE040);  // yellow
     case 2:
-      return Hex(0x642896);  // purple
+      return Hex(0x4F1E84);  // purple
     case 3:
       return Hex(0x5ACD50);  // green
     default:
-      return Hex(0x3291FA);  // blue
+      return Hex(0x2E86F0);  // blue
   }
 }
 
@@ -175,8 +175,67 @@ Path StarPath(float cx, float cy, float outer, float inner) {
   return p;
 }
 
+BalloonMark MarkOf(int colour) {
+  // The marks are about seven pixels across on the board, where filled triangles, squares and
+  // diamonds blur into the same blob; a ring, a cross, a dot and a bar lying or standing keep
+  // their shapes apart at that size. Green meets another colour under every deficiency (yellow
+  // and red without red-green vision, blue without blue-yellow), so it has the lying bar, which
+  // shares least with the ring, the cross and the standing bar of those three.
+  switch (colour) {
+    case 0:
+      return BalloonMark::Ring;
+    case 1:
+      return BalloonMark::Cross;
+    case 2:
+      return BalloonMark::Dot;
+    case 3:
+      return BalloonMark::Bar;
+    default:
+      return BalloonMark::UprightBar;
+  }
+}
+
+namespace {
+
+// The mark's outline, centred at (mx, my) with a half-size of m, turned with the balloon.
+Path MarkPath(BalloonMark mark, float mx, float my, float m, float tilt) {
+  const float ca = std::cos(tilt), sa = std::sin(tilt);
+  auto at = [&](float x, float y) { return Vec2{mx + x * ca - y * sa, my + x * sa + y * ca}; };
+  Path p;
+  switch (mark) {
+    case BalloonMark::Ring:
+      p.AddEllipse(mx, my, m * 1.1f, m * 1.1f);
+      p.AddEllipse(mx, my, m * 0.5f, m * 0.5f, true);
+      break;
+    case BalloonMark::Cross:
+      p.AddSegment(at(-m, -m), at(m, m), m * 0.7f);
+      p.AddSegment(at(-m, m), at(m, -m), m * 0.7f);
+      break;
+    case BalloonMark::Dot:
+      p.AddCircle(mx, my, m * 0.65f);
+      break;
+    case BalloonMark::Bar:
+      p.AddSegment(at(-m * 1.1f, 0), at(m * 1.1f, 0), m * 0.8f);
+      break;
+    case BalloonMark::UprightBar:
+      p.AddSegment(at(0, -m * 1.2f), at(0, m * 1.2f), m * 0.8f);
+      break;
+    case BalloonMark::None:
+      break;
+  }
+  return p;
+}
+
+}  // namespace
+
+void DrawGameBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, int colour, bool star,
+                     float stringLength, float tilt) {
+  DrawBalloon(canvas, cx, cy, rx, ry, BalloonColor(colour), star, stringLength, tilt,
+              MarkOf(colour));
+}
+
 void DrawBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, Color base, bool star,
-                 float stringLength, float tilt) {
+                 float stringLength, float tilt, BalloonMark mark) {
   const int W = canvas.Width(), H = canvas.Height();
   const float s = rx / 13.5f;  // 1 at the board's balloon size
   const float ca = std::cos(tilt), sa = std::sin(tilt);
@@ -234,6 +293,20 @@ void DrawBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, Color b
   bounceMask.Intersect(bodyMask);
   canvas.Fill(bounceMask, Lighter(base, 0.4f), 0.45f);
   canvas.Fill(knotMask, Darker(base, 0.18f));
+  Vec2 sp = turn(cx - rx * 0.42f, cy - ry * 0.46f);
+  if (mark != BalloonMark::None) {
+    // The mark takes the highlight's place, so the balloon keeps one bright spot rather than
+    // gaining a label. It sits in the star's upper-left notch, smaller than the star and under
+    // it, so the star stays the first thing seen. Light bodies get a deep mark and dark ones a
+    // white one: it stands out in lightness, which every kind of colour vision keeps.
+    Vec2 mp = turn(cx - rx * 0.45f, cy - ry * 0.49f);
+    Mask markMask = Rasterize(MarkPath(mark, mp.x, mp.y, rx * 0.23f, tilt), W, H);
+    markMask.Intersect(bodyMask);
+    if (Luma(base) > 0.55f)
+      canvas.Fill(markMask, Darker(base, 0.5f), 0.95f);
+    else
+      canvas.Fill(markMask, Hex(0xFFFFFF), 0.92f);
+  }
   if (star) {
     float sc = cy + ry * 0.06f;
     float outer = rx * 0.66f;
@@ -242,13 +315,14 @@ void DrawBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, Color b
     canvas.Fill(starMask.Dilated(std::max(1.0f, 1.15f * s)), kInk);
     canvas.Fill(starMask, VerticalGradient(sc - outer, Hex(0xFFFFFF), sc + outer, Hex(0xFFF0A0)));
   }
-  // Specular highlight.
-  Path shine;
-  Vec2 sp = turn(cx - rx * 0.42f, cy - ry * 0.46f);
-  shine.AddTiltedEllipse(sp.x, sp.y, rx * 0.17f, ry * 0.27f, 0.55f + tilt);
-  Mask shineMask = Rasterize(shine, W, H);
-  if (s > 2) shineMask = shineMask.Blurred(s * 0.8f);
-  canvas.Fill(shineMask, Hex(0xFFFFFF), 0.9f);
+  if (mark == BalloonMark::None) {
+    // Specular highlight.
+    Path shine;
+    shine.AddTiltedEllipse(sp.x, sp.y, rx * 0.17f, ry * 0.27f, 0.55f + tilt);
+    Mask shineMask = Rasterize(shine, W, H);
+    if (s > 2) shineMask = shineMask.Blurred(s * 0.8f);
+    canvas.Fill(shineMask, Hex(0xFFFFFF), 0.9f);
+  }
   Path dot;
   Vec2 dp = turn(cx - rx * 0.18f, cy - ry * 0.70f);
   dot.AddCircle(dp.x, dp.y, std::max(0.9f, rx * 0.07f));

@@ -40,7 +40,8 @@ Path SlotOutline();
 Bitmap ClipToSlot(const Canvas& art);
 
 // Balloon colours in the game's colour order: red, yellow, purple, green, blue. Their
-// lightness differs step by step, so they stay apart without colour vision.
+// lightness rises in even steps (purple, red, blue, green, yellow), the one difference that
+// every kind of colour vision keeps.
 Color BalloonColor(int colour);
 const char* BalloonName(int colour);  // "red", "yellow", "purple", "green", "blue"
 
@@ -76,9 +77,19 @@ void DrawCloud(Canvas& canvas, float cx, float cy, float w, float h, uint32_t se
                float opacity = 1.0f);
 void DrawSunGlow(Canvas& canvas, float cx, float cy, float radius);
 
+// The shape every balloon of a colour carries in its highlight, so that colours that look alike
+// to a player without full colour vision still differ.
+enum class BalloonMark { None, Ring, Cross, Dot, Bar, UprightBar };
+BalloonMark MarkOf(int colour);
+
 // A balloon whose body is centred at (cx, cy) with radii rx, ry; the string hangs below the knot.
+// Without a mark the highlight is a plain glint.
 void DrawBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, Color base, bool star,
-                 float stringLength, float tilt = 0);
+                 float stringLength, float tilt = 0, BalloonMark mark = BalloonMark::None);
+// A balloon of one of the game's colours, with that colour's mark: every picture of a game
+// balloon is drawn through this one, so the board, the title page and the launcher agree.
+void DrawGameBalloon(Canvas& canvas, float cx, float cy, float rx, float ry, int colour, bool star,
+                     float stringLength, float tilt = 0);
 Path StarPath(float cx, float cy, float outer, float inner);
 
 // Buttons.

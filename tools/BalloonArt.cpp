@@ -17,7 +17,7 @@ constexpr int kCellH = 40;
 
 Bitmap Balloon(int colour, bool star) {
   Canvas c(kCellW, kCellH);
-  DrawBalloon(c, 16.0f, 17.0f, 13.2f, 15.2f, BalloonColor(colour), star, 4.6f);
+  DrawGameBalloon(c, 16.0f, 17.0f, 13.2f, 15.2f, colour, star, 4.6f);
   return c.ToKeyed();
 }
 
@@ -66,23 +66,23 @@ Bitmap BigBalloon(int colour) {
     c.Fill(sm.Dilated(1.2f), kInk);
     c.Fill(sm, Hex(0xFFF3A0));
   }
-  DrawBalloon(c, 82, 88, 68, 78, base, false, 26.0f);
+  DrawGameBalloon(c, 82, 88, 68, 78, colour, false, 26.0f);
   Color shade = Darker(base, 0.55f);
   TextStyle big;
   big.font.face = Face::SansBold;
   big.font.size = 38;
-  big.fill = VerticalGradient(70, Hex(0xFFFFFF), 110, Hex(0xFFF2B0));
+  big.fill = VerticalGradient(78, Hex(0xFFFFFF), 118, Hex(0xFFF2B0));
   big.outline = 3.0f;
   big.outlineColor = kInk;
   big.shadowOpacity = 0.35f;
   big.shadowDy = 2;
   big.shadowBlur = 2;
   big.shadowColor = shade;
-  DrawText(c, big, "+30 s", 82, 92, Align::Center);
+  DrawText(c, big, "+30 s", 82, 102, Align::Center);
   TextStyle small = big;
   small.font.size = 21;
   small.outline = 2.2f;
-  DrawText(c, small, "+100000", 82, 126, Align::Center);
+  DrawText(c, small, "+100000", 82, 134, Align::Center);
   return c.ToKeyed();
 }
 

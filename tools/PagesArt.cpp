@@ -174,9 +174,9 @@ Bitmap InfoScreen() {
   sub.fill = Solid(Hex(0x3C6FC4));
   DrawText(c, sub, "The QorvexGames game launcher", 52, 116, Align::Left);
   // Decoration in the free corner above the Back button.
-  DrawBalloon(c, 690, 150, 20, 24, BalloonColor(0), false, 60, 0.15f);
-  DrawBalloon(c, 730, 130, 20, 24, BalloonColor(4), true, 70, -0.1f);
-  DrawBalloon(c, 750, 176, 18, 22, BalloonColor(1), false, 50, -0.25f);
+  DrawGameBalloon(c, 690, 150, 20, 24, 0, false, 60, 0.15f);
+  DrawGameBalloon(c, 730, 130, 20, 24, 4, true, 70, -0.1f);
+  DrawGameBalloon(c, 750, 176, 18, 22, 1, false, 50, -0.25f);
   struct Section {
     const char* head;
     const char* body;

@@ -321,8 +321,8 @@ std::vector<Bitmap> Congrats23() {
     Canvas c(w, h);
     for (int i = 0; i < 4; ++i) {
       int colour = (i + phase * 2 + (i > 1 ? 1 : 0)) % 5;
-      DrawBalloon(c, balloonSpots[i][0], balloonSpots[i][1], 24, 28, BalloonColor(colour),
-                  phase == i % 2, 60, balloonSpots[i][2]);
+      DrawGameBalloon(c, balloonSpots[i][0], balloonSpots[i][1], 24, 28, colour, phase == i % 2, 60,
+                      balloonSpots[i][2]);
     }
     Mask m = Rasterize(cloud, w, h);
     c.Fill(m.Dilated(3), Hex(0x4F79B0));
@@ -384,9 +384,9 @@ Bitmap GameOver(bool outOfTime) {
     c.Fill(bm.Dilated(1.8f), kInk);
     c.Fill(bm, VerticalGradient(118, Hex(0xFFF6B0), 174, Hex(0xFFA81E)));
   } else {
-    DrawBalloon(c, left + 16, 132, 14, 16, BalloonColor(0), false, 10);
-    DrawBalloon(c, left + 46, 128, 14, 16, BalloonColor(4), false, 14);
-    DrawBalloon(c, left + 76, 134, 14, 16, BalloonColor(1), false, 8);
+    DrawGameBalloon(c, left + 16, 132, 14, 16, 0, false, 10);
+    DrawGameBalloon(c, left + 46, 128, 14, 16, 4, false, 14);
+    DrawGameBalloon(c, left + 76, 134, 14, 16, 1, false, 8);
   }
   DrawText(c, sub, reason, left + iconW + gap, 150, Align::Left);
   TextStyle hint;
@@ -431,7 +431,7 @@ Bitmap LauncherButton() {
                              {176, 48, 1, 0.25f},
                              {207, 52, 2, 0.0f}};
   for (auto& s : spots)
-    DrawBalloon(art, s[0], s[1], 10, 12, BalloonColor(static_cast<int>(s[2])), s[2] == 3, 16, s[3]);
+    DrawGameBalloon(art, s[0], s[1], 10, 12, static_cast<int>(s[2]), s[2] == 3, 16, s[3]);
   DrawZeppoloLogo(art, 88, 55, 30);
   TextStyle tag;
   tag.font.face = Face::SansBold;

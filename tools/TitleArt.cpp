@@ -35,7 +35,7 @@ Bitmap TitleBackground() {
                             {670, 110, 1, 0.1f, 0}, {760, 96, 2, -0.3f, 0}, {40, 200, 1, 0.3f, 0},
                             {600, 40, 0, -0.1f, 0}, {200, 40, 4, 0.15f, 0}};
   for (auto& s : spots)
-    DrawBalloon(c, s[0], s[1], 22, 26, BalloonColor(static_cast<int>(s[2])), s[4] > 0, 70, s[3]);
+    DrawGameBalloon(c, s[0], s[1], 22, 26, static_cast<int>(s[2]), s[4] > 0, 70, s[3]);
   DrawZeppoloLogo(c, 400, 178, 112);
   TextStyle tag;
   tag.font.face = Face::SansBold;
@@ -107,8 +107,8 @@ Bitmap Switch(bool music) {
 void RuleIcon(Canvas& c, int which, float cx, float cy) {
   switch (which) {
     case 0:  // a pair popping
-      DrawBalloon(c, cx - 10, cy - 2, 10, 12, BalloonColor(0), false, 8);
-      DrawBalloon(c, cx + 12, cy - 2, 10, 12, BalloonColor(0), false, 8);
+      DrawGameBalloon(c, cx - 10, cy - 2, 10, 12, 0, false, 8);
+      DrawGameBalloon(c, cx + 12, cy - 2, 10, 12, 0, false, 8);
       break;
     case 1: {  // rising labels
       TextStyle st;
@@ -125,7 +125,7 @@ void RuleIcon(Canvas& c, int which, float cx, float cy) {
       break;
     }
     case 2:  // a star balloon
-      DrawBalloon(c, cx, cy - 2, 13, 15, BalloonColor(3), true, 6);
+      DrawGameBalloon(c, cx, cy - 2, 13, 15, 3, true, 6);
       break;
     case 3: {  // a cloud blowing
       Path cloud = CloudPath(cx - 4, cy - 4, 40, 26, 7);
@@ -136,7 +136,7 @@ void RuleIcon(Canvas& c, int which, float cx, float cy) {
       break;
     }
     case 4:  // a big balloon
-      DrawBalloon(c, cx, cy - 4, 17, 20, BalloonColor(4), false, 6);
+      DrawGameBalloon(c, cx, cy - 4, 17, 20, 4, false, 6);
       break;
     case 5:  // an empty board
       IconTrophy(c, cx, cy, 40, Hex(0xFFB21E));
@@ -194,10 +194,10 @@ Bitmap Credits() {
   const int w = 694, h = 564;
   Canvas c(w, h);
   DrawDialogCard(c, 10, 22);
-  DrawBalloon(c, 90, 110, 26, 30, BalloonColor(0), false, 80, 0.2f);
-  DrawBalloon(c, 130, 84, 26, 30, BalloonColor(1), true, 90, 0.05f);
-  DrawBalloon(c, 604, 110, 26, 30, BalloonColor(4), false, 80, -0.2f);
-  DrawBalloon(c, 564, 84, 26, 30, BalloonColor(3), true, 90, -0.05f);
+  DrawGameBalloon(c, 90, 110, 26, 30, 0, false, 80, 0.2f);
+  DrawGameBalloon(c, 130, 84, 26, 30, 1, true, 90, 0.05f);
+  DrawGameBalloon(c, 604, 110, 26, 30, 4, false, 80, -0.2f);
+  DrawGameBalloon(c, 564, 84, 26, 30, 3, true, 90, -0.05f);
   DrawTitle(c, "Credits", w / 2.0f, 62, 40);
   DrawZeppoloLogo(c, w / 2.0f, 150, 64);
   TextStyle sub;

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """The game in a real window on a virtual X display, played with the mouse like a user: the board
 is read back from screenshots, cell by cell, against the game's own balloon pictures; after each
-click the screen must show the board that the rules make of the one before it.
+click the screen must show the board that the rules make of the one before it. With --keys the
+same game is played with the keyboard only: the arrows walk the cell cursor, Space and Enter pop,
+Ctrl with an arrow blows the cursor's row, and the cursor's frame must stand where the keys put it.
 
-    game_window.py <launcher folder>    (run on a display, with xdotool and ImageMagick's import)
+    game_window.py [--keys] <launcher folder>    (run on a display, with xdotool and ImageMagick's
+                                                  import)
 
 Exit code: the number of failed checks.
 """
@@ -75,6 +78,19 @@ class Screen:
         subprocess.run(["xdotool", "mousemove", "--window", self.window, "40", "590"], check=True)
 
 
+    def keys(self, *names):
+        """Presses and releases each key in turn, as the focused window's user would."""
+        if names:
+            subprocess.run(["xdotool", "key", "--delay", "80"] + list(names), check=True)
+
+
+# The keyboard's cell cursor: a frame of four lines inside the cell's edge, dark, light, light,
+# dark. Inside it the balloon shows as usual.
+CURSOR_RING = 4
+CURSOR_DARK = (16, 24, 64)
+CURSOR_LIGHT = (255, 255, 255)
+
+
 class Reader:
     """Recognises each cell of the board in a screenshot by the game's own pictures."""
 
@@ -96,33 +112,57 @@ class Reader:
         i = (y * 800 + x) * 3
         return shot[i], shot[i + 1], shot[i + 2]
 
-    def cell(self, shot, col, row):
+    def cell(self, shot, col, row, inset=0):
         """(colour, star) of the balloon shown in the cell, None for an empty one, "?" when the
-        cell shows neither a balloon nor the background."""
+        cell shows neither a balloon nor the background. With an inset only the inside of the
+        cell is compared (the cursor's frame covers the rest)."""
         left, top = BOARD_X + col * CELL_W, BOARD_Y + row * CELL_H
+
+        def inside(x, y):
+            return inset <= x < CELL_W - inset and inset <= y < CELL_H - inset
+
         best, best_error = None, None
         for key, opaque in self.pictures:
-            error = 0
+            error, count = 0, 0
             for x, y, colour in opaque:
+                if not inside(x, y):
+                    continue
                 seen = self.pixel(shot, left + x, top + y)
                 error += sum(abs(a - b) for a, b in zip(seen, colour))
-            error /= 3.0 * len(opaque)
+                count += 1
+            error /= 3.0 * max(count, 1)
             if best_error is None or error < best_error:
                 best, best_error = key, error
         if best_error <= TOLERANCE:
             return best
-        empty_error = 0
+        empty_error, count = 0, 0
         for y in range(CELL_H):
             for x in range(CELL_W):
+                if not inside(x, y):
+                    continue
                 seen = self.pixel(shot, left + x, top + y)
                 wanted = self.background[top + y][left + x]
                 empty_error += sum(abs(a - b) for a, b in zip(seen, wanted))
-        if empty_error / (3.0 * CELL_W * CELL_H) <= TOLERANCE:
+                count += 1
+        if empty_error / (3.0 * max(count, 1)) <= TOLERANCE:
             return None
         return "?"
 
-    def board(self, shot):
-        return [[self.cell(shot, c, r) for c in range(COLUMNS)] for r in range(ROWS)]
+    def cursor_frame_at(self, shot, col, row):
+        """Whether the cursor's frame is drawn around the cell."""
+        left, top = BOARD_X + col * CELL_W, BOARD_Y + row * CELL_H
+        for ring in range(CURSOR_RING):
+            wanted = CURSOR_LIGHT if ring in (1, 2) else CURSOR_DARK
+            for x, y in ((left + ring, top + CELL_H // 2), (left + CELL_W // 2, top + ring),
+                         (left + CELL_W - 1 - ring, top + CELL_H // 2),
+                         (left + CELL_W // 2, top + CELL_H - 1 - ring)):
+                if any(abs(a - b) > TOLERANCE for a, b in zip(self.pixel(shot, x, y), wanted)):
+                    return False
+        return True
+
+    def board(self, shot, cursor=None):
+        return [[self.cell(shot, c, r, CURSOR_RING if (c, r) == cursor else 0)
+                 for c in range(COLUMNS)] for r in range(ROWS)]
 
 
 def board_region(shot):
@@ -130,9 +170,9 @@ def board_region(shot):
                     for y in range(BOARD_Y, BOARD_Y + ROWS * CELL_H))
 
 
-def settled_board(screen, reader, seconds=20.0):
-    """The board once its part of the screen has stopped changing (pops paced, balloons risen,
-    score labels gone) for a second."""
+def settled_shot(screen, seconds=20.0):
+    """A screenshot once the board's part of the screen has stopped changing (pops paced,
+    balloons risen, score labels gone) for a second."""
     deadline = time.time() + seconds
     last, since = None, time.time()
     while time.time() < deadline:
@@ -141,9 +181,19 @@ def settled_board(screen, reader, seconds=20.0):
         if region != last:
             last, since = region, time.time()
         elif time.time() - since >= 1.0:
-            return reader.board(shot)
+            return shot
         time.sleep(0.2)
     return None
+
+
+def settled_board(screen, reader, seconds=20.0, cursor=None):
+    """The settled board; the cell under the cursor, when given, must show its frame."""
+    shot = settled_shot(screen, seconds)
+    if shot is None:
+        return None
+    if cursor is not None and not reader.cursor_frame_at(shot, *cursor):
+        fail("the cursor's frame is not around cell (%d, %d)" % cursor)
+    return reader.board(shot, cursor)
 
 
 # The rules the screen is held to: a group is the cells of one colour joined side by side; after
@@ -236,8 +286,70 @@ def cell_centre(col, row):
     return BOARD_X + col * CELL_W + CELL_W // 2, BOARD_Y + row * CELL_H + CELL_H // 2
 
 
+def largest_group(board):
+    """The largest group on the board (the highest of equal ones) and a cell of it."""
+    groups = {}
+    for r in range(ROWS):
+        for c in range(COLUMNS):
+            if board[r][c] is not None:
+                groups[frozenset(group_at(board, c, r))] = (c, r)
+    return max(groups.items(), key=lambda item: (len(item[0]), -item[1][1]))
+
+
+def play_by_keys(screen, reader, board):
+    """Two pops (Space, then Enter) and a blow (Ctrl and an arrow), with the keyboard alone."""
+    subprocess.run(["xdotool", "windowfocus", "--sync", screen.window], check=True)
+    # The first arrow only shows the cursor, at the top left where it starts.
+    cursor = (0, 0)
+    screen.keys("Right")
+    seen = settled_board(screen, reader, cursor=cursor)
+    if not check_board("the cursor shown by the first arrow", board, seen):
+        return
+
+    def walk(to):
+        nonlocal cursor
+        (c, r), (tc, tr) = cursor, to
+        screen.keys(*((["Right"] * (tc - c) if tc > c else ["Left"] * (c - tc)) +
+                      (["Down"] * (tr - r) if tr > r else ["Up"] * (r - tr))))
+        cursor = to
+
+    for turn, key in ((1, "space"), (2, "Return")):
+        group, (c, r) = largest_group(board)
+        if len(group) < 2:
+            fail("no group to pop on the board shown")
+            return
+        expected = popped(board, group)
+        walk((c, r))
+        screen.keys(key)
+        seen = settled_board(screen, reader, cursor=cursor)
+        if not check_board("%s on %d %s balloons at (%d, %d)" %
+                           (key, len(group), board[r][c][0], c, r), expected, seen):
+            return
+        board = seen
+
+    # The lowest row that a blow changes, either way.
+    chosen = None
+    for row in range(ROWS - 1, -1, -1):
+        for rightwards in (True, False):
+            after = blown(board, row, rightwards)
+            if after != board:
+                chosen = (row, rightwards, after)
+                break
+        if chosen:
+            break
+    if chosen is None:
+        chosen = (ROWS - 1, True, board)
+    row, rightwards, expected = chosen
+    walk((cursor[0], row))
+    key = "ctrl+Right" if rightwards else "ctrl+Left"
+    screen.keys(key)
+    seen = settled_board(screen, reader, cursor=cursor)
+    check_board("%s on row %d" % (key, row), expected, seen)
+
+
 def main():
-    launcher_dir = os.path.realpath(sys.argv[1])
+    by_keys = sys.argv[1] == "--keys"
+    launcher_dir = os.path.realpath(sys.argv[-1])
     game_dir = os.path.join(launcher_dir, "Zeppolo")
     work = os.path.dirname(launcher_dir)
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
@@ -277,16 +389,15 @@ def main():
         if stars != 15:
             fail("the fresh board shows %d stars, not 15" % stars)
         note("the fresh board shows %d balloons, %d with stars" % (COLUMNS * ROWS, stars))
+        if by_keys:
+            play_by_keys(screen, reader, board)
+            if game.poll() is not None:
+                fail("the game ended by itself with %d" % game.returncode)
+            return
 
         # 2. Two pops: the largest group, then the largest one of what is left.
         for turn in (1, 2):
-            groups = {}
-            for r in range(ROWS):
-                for c in range(COLUMNS):
-                    if board[r][c] is not None:
-                        g = frozenset(group_at(board, c, r))
-                        groups[g] = (c, r)
-            group, (c, r) = max(groups.items(), key=lambda item: (len(item[0]), -item[1][1]))
+            group, (c, r) = largest_group(board)
             if len(group) < 2:
                 fail("no group to pop on the board shown")
                 return
