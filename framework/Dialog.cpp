@@ -167,7 +167,12 @@ Image* Dialog::AddPanel(const char* path, const char* panelName) {
 void Dialog::AddDefaultButton() {
   const int width = currentPanel != nullptr ? currentPanel->Width() : 0;
   const int height = currentPanel != nullptr ? currentPanel->Height() : 0;
-  Button* button = new Button(0, 0, width, height);
+  // A panel whose picture could not be read leaves nothing to click on, and a picture without a
+  // deadline (the rules, the credits) would never close: the button then takes a click anywhere
+  // on the display, wherever the empty panel is placed.
+  Button* button = width > 0 && height > 0 ? new Button(0, 0, width, height)
+                                           : new Button(-kDisplayWidth, -kDisplayHeight,
+                                                        2 * kDisplayWidth, 2 * kDisplayHeight);
   button->SetName("default");
   AddButton(button);
 }

@@ -210,6 +210,28 @@ TEST_F(DialogTest, SecondRunStartsAfreshAndKeepsThePlacement) {
   EXPECT_EQ(dialog.Buttons()->Find("default")->OriginX(), 10);
 }
 
+TEST_F(DialogTest, WithoutItsPictureTheDefaultButtonTakesAClickAnywhere) {
+  // Centred (an empty panel sits at the display's middle) and placed at a corner.
+  for (const int placeX : {-1, 53}) {
+    ScriptedDialog dialog;
+    dialog.AddPanel(folder.File("missing.bmp").c_str(), nullptr);
+    dialog.AddButton(MakeButton("ok", 10, 10));
+    dialog.AddDefaultButton();
+    if (placeX >= 0) dialog.Place(placeX, 18);
+    dialog.script = ClickAt(0, 0);
+    dialog.SetDeadline(GetTime() + 50);
+    EXPECT_EQ(dialog.Run(result, nullptr), 1);
+    EXPECT_STREQ(result, "default") << placeX;
+    Mouse(0, 0, 0);
+    dialog.script = ClickAt(799, 599);
+    dialog.frames = 0;
+    dialog.SetDeadline(GetTime() + 50);
+    dialog.Run(result, nullptr);
+    EXPECT_STREQ(result, "default") << placeX;
+    Mouse(799, 599, 0);
+  }
+}
+
 TEST_F(DialogTest, DefaultButtonTakesClicksThatNoEarlierButtonTakes) {
   ScriptedDialog dialog;
   dialog.AddPanel(Panel("panel.bmp", 200, 100, {255, 0, 0}).c_str(), nullptr);
