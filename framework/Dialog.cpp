@@ -46,6 +46,11 @@ void Dialog::Place(int x, int y) {
   const int panelHeight = currentPanel != nullptr ? currentPanel->Height() : 0;
   if (x != -1 || y != -1) {
     rect = {x, y, x + panelWidth, y + panelHeight};
+  } else if (rect.left == -1 && rect.top == -1 && (panelWidth == 0 || panelHeight == 0)) {
+    // A panel whose picture could not be read would be centred as a point in the middle of the
+    // display, taking the buttons laid out on it off the display, and with them the only way
+    // to close it: it sits at the corner instead.
+    rect = {0, 0, 0, 0};
   } else if (rect.left == -1 && rect.top == -1) {
     CenterRect(currentPanel != nullptr ? currentPanel->Surface() : nullptr, 0, 0, kDisplayWidth,
                kDisplayHeight, &rect);

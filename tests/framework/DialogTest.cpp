@@ -101,13 +101,15 @@ TEST_F(DialogTest, PanelIsCentredOnceAndItsButtonsFollow) {
   EXPECT_EQ(dialog.CurrentPanel(), dialog.FindPanel("main"));
   EXPECT_EQ(dialog.Rectangle().left, 10);
 
-  // A missing panel is kept and placed with no size: the centre of the display.
+  // A missing panel is kept and placed with no size, at the display's corner (centred, its
+  // buttons would leave the display).
   ScriptedDialog missing;
   Image* panel = missing.AddPanel(folder.File("none.bmp").c_str(), "gone");
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->Surface(), nullptr);
-  EXPECT_EQ(missing.Rectangle().left, 400);
-  EXPECT_EQ(missing.Rectangle().top, 300);
+  EXPECT_EQ(missing.Rectangle().left, 0);
+  EXPECT_EQ(missing.Rectangle().top, 0);
+  EXPECT_EQ(missing.Rectangle().right, 0);
 }
 
 TEST_F(DialogTest, ClickOnAButtonAnswersWithItsNameAndDrawsThePanel) {
@@ -230,6 +232,17 @@ TEST_F(DialogTest, WithoutItsPictureTheDefaultButtonTakesAClickAnywhere) {
     EXPECT_STREQ(result, "default") << placeX;
     Mouse(799, 599, 0);
   }
+}
+
+TEST_F(DialogTest, WithoutItsPictureACentredPanelSitsAtTheCornerWithItsButtons) {
+  ScriptedDialog dialog;
+  dialog.AddPanel(folder.File("missing.bmp").c_str(), "info");
+  dialog.AddButton(MakeButton("back", 689, 370));
+  dialog.script = ClickAt(689 + 5, 370 + 5);
+  EXPECT_EQ(dialog.Run(result, nullptr), 1);
+  EXPECT_STREQ(result, "back");
+  EXPECT_EQ(dialog.Rectangle().left, 0);
+  EXPECT_EQ(dialog.Rectangle().top, 0);
 }
 
 TEST_F(DialogTest, DefaultButtonTakesClicksThatNoEarlierButtonTakes) {
