@@ -46,6 +46,11 @@ void Dialog::Place(int x, int y) {
   const int panelHeight = currentPanel != nullptr ? currentPanel->Height() : 0;
   if (x != -1 || y != -1) {
     rect = {x, y, x + panelWidth, y + panelHeight};
+  } else if (rect.left == -1 && rect.top == -1 && (panelWidth == 0 || panelHeight == 0)) {
+    // A panel whose picture could not be read would be centred as a point in the middle of the
+    // display, taking the buttons laid out on it off the display, and with them the only way
+    // to close it: it sits at the corner instead.
+    rect = {0, 0, 0, 0};
   } else if (rect.left == -1 && rect.top == -1) {
     CenterRect(currentPanel != nullptr ? currentPanel->Surface() : nullptr, 0, 0, kDisplayWidth,
                kDisplayHeight, &rect);
@@ -167,7 +172,12 @@ Image* Dialog::AddPanel(const char* path, const char* panelName) {
 void Dialog::AddDefaultButton() {
   const int width = currentPanel != nullptr ? currentPanel->Width() : 0;
   const int height = currentPanel != nullptr ? currentPanel->Height() : 0;
-  Button* button = new Button(0, 0, width, height);
+  // A panel whose picture could not be read leaves nothing to click on, and a picture without a
+  // deadline (the rules, the credits) would never close: the button then takes a click anywhere
+  // on the display, wherever the empty panel is placed.
+  Button* button = width > 0 && height > 0 ? new Button(0, 0, width, height)
+                                           : new Button(-kDisplayWidth, -kDisplayHeight,
+                                                        2 * kDisplayWidth, 2 * kDisplayHeight);
   button->SetName("default");
   AddButton(button);
 }

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "framework/DirtyRects.h"
 #include "framework/Keyboard.h"
+#include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "qz/qz.h"
 
@@ -12,6 +14,22 @@ WindowProcedure windowProcedure = nullptr;
 uint32_t nextFrameTime = 0;
 float frameRate = 0.0f;
 int showFrameRate = 0;
+
+// Where the rate is printed: from its left edge to the right of the display, one text line high.
+constexpr int kRateX = 580;
+constexpr int kRateY = 0;
+constexpr int kRateWidth = 800 - kRateX;
+constexpr int kRateHeight = 9;  // 8-pixel cells and the shadow below them
+
+// Nothing else repaints the corner the rate was printed in until the whole picture is drawn
+// again, so hiding the rate brings that corner back from the scene, as a restore pass would.
+void RestoreRateCorner() {
+  QZSurface* back = nullptr;
+  QZGetDDInfo(nullptr, &back);
+  const QZSurface* scene = TheDirtyRects().Scene();
+  if (back == nullptr || scene == nullptr) return;
+  BlitRect(scene, kRateX, kRateY, kRateWidth, kRateHeight, back, kRateX, kRateY, kBlitKeyedWait);
+}
 
 }  // namespace
 
@@ -53,13 +71,14 @@ int GetShowFrameRate() {
 }
 
 void SetShowFrameRate(int show) {
+  if (showFrameRate != 0 && show == 0) RestoreRateCorner();
   showFrameRate = show;
 }
 
 void DrawFrameRate(float rate) {
   char text[32];
   std::snprintf(text, sizeof(text), "%5.2f", static_cast<double>(rate));
-  QZPrintString(text, 580, 0);
+  QZPrintString(text, kRateX, kRateY);
 }
 
 void ResetFrameLoop() {

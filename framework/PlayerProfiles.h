@@ -53,6 +53,8 @@ class PlayerProfiles {
   PlayerRecord& Player(int n);
 
  private:
+  // Every operation that takes a player number checks it here first, on purpose: numbers come
+  // from the options file and from callers, and one outside 0 to 7 would index past the table.
   static bool IsValid(int n) { return n >= 0 && n < kPlayerCount; }
 
   int32_t current;

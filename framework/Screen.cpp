@@ -175,9 +175,14 @@ void Screen::AddButton(Button* button) {
 
 int Screen::OpenBackground(const char* path) {
   Image* scene = AddImage(path);
-  if (scene == nullptr) return 0;
-  Image* background = AddImage(path);
-  if (background == nullptr) return 0;
+  Image* background = scene != nullptr ? AddImage(path) : nullptr;
+  if (background == nullptr) {
+    // The redraw list still names the last screen's pictures, which that screen's Close freed;
+    // without a picture of our own it must restore from nothing rather than from those.
+    SetDrawTarget(nullptr);
+    SetBackground(nullptr);
+    return 0;
+  }
   scenePicture = scene;
   backgroundPicture = background;
   SetDrawTarget(scene->Surface());

@@ -92,14 +92,14 @@ int PlayScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
   Screen::Open(directDraw, back);
   DirtyRects& dirty = TheDirtyRects();
 
-  if (Image* scene = AddImage("background.bmp")) {
-    SetScenePicture(scene);
-    SetDrawTarget(scene->Surface());
-  }
-  if (Image* background = AddImage("background.bmp")) {
-    SetBackgroundPicture(background);
-    SetBackground(background->Surface());
-  }
+  // A missing picture leaves the redraw list without a scene rather than with the freed one of
+  // the screen shown before.
+  Image* scene = AddImage("background.bmp");
+  SetScenePicture(scene);
+  SetDrawTarget(scene != nullptr ? scene->Surface() : nullptr);
+  Image* background = AddImage("background.bmp");
+  SetBackgroundPicture(background);
+  SetBackground(background != nullptr ? background->Surface() : nullptr);
   dirty.EraseAll();
 
   // The clouds beside each row: left of the board they blow to the right ("Air%dr"), right of

@@ -128,9 +128,10 @@ void Game::CheckColourCleared(int colour) {
 }
 
 void Game::TimeBonus(int points, int seconds) {
-  // One second a frame, so the count is seen; a clock far beyond any game's length (a setup.ini
-  // asking for a game of years) counts in bigger steps, so that it still ends within
-  // kMaxBonusFrames frames, with the same points.
+  // One second a frame, so the count is seen. A clock far beyond any game's length (a setup.ini
+  // asking for a game of years) would hold the program in this count for hours, so from 1001
+  // seconds left it counts 2 or more a frame and still ends within kMaxBonusFrames frames,
+  // with the same points: a deliberate change to the one-second count.
   const int step = seconds > kMaxBonusFrames ? seconds / kMaxBonusFrames + 1 : 1;
   while (seconds > 0) {
     const int now = seconds < step ? seconds : step;

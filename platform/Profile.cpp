@@ -38,10 +38,11 @@ bool SameName(const std::string& a, const char* b) {
   return true;
 }
 
-// One line of the file as it was read (without its '\n', with any '\r'), and what it means.
+// One line of the file as it was read, its line end apart, and what it means.
 struct Line {
   enum Kind { kOther, kSection, kKey };
   std::string text;
+  std::string ending;  // "\n", "\r\n", a lone "\r", or nothing for an unterminated last line
   Kind kind = kOther;
   std::string name;  // section name or key name, trimmed
 };
@@ -49,8 +50,7 @@ struct Line {
 // The parsed file. Lines keep their exact text so that a write changes only what it must.
 struct IniFile {
   std::vector<Line> lines;
-  bool finalNewline = true;  // whether the last line was terminated
-  bool crlf = false;         // new lines follow the file's own line ends
+  std::string newLine = "\n";  // the file's own line end, given to the lines a write adds
 
   // Index of the first line of the first section with that name, or -1.
   int FindSection(const char* section) const {
@@ -101,24 +101,34 @@ Line ParseLine(std::string text) {
   return line;
 }
 
+// Lines end at "\r\n", "\n" or a lone "\r", as Windows reads them: files from old editors end
+// their lines in CR alone, and would otherwise read as one long line.
 IniFile Parse(const std::vector<uint8_t>& bytes) {
   IniFile file;
+  const char* data = reinterpret_cast<const char*>(bytes.data());
+  size_t counts[3] = {};  // "\n", "\r\n", "\r"
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = start;
-    while (end < bytes.size() && bytes[end] != '\n')
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
       ++end;
-    file.lines.push_back(
-        ParseLine(std::string(reinterpret_cast<const char*>(bytes.data()) + start, end - start)));
-    if (end == bytes.size()) {
-      file.finalNewline = false;
-      break;
+    size_t next = end;
+    if (end < bytes.size()) {
+      const bool crlf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+      next = end + (crlf ? 2 : 1);
+      ++counts[crlf ? 1 : (bytes[end] == '\n' ? 0 : 2)];
     }
-    start = end + 1;
+    Line line = ParseLine(std::string(data + start, end - start));
+    line.ending.assign(data + end, next - end);
+    file.lines.push_back(std::move(line));
+    start = next;
   }
-  if (!file.lines.empty()) {
-    const std::string& first = file.lines[0].text;
-    file.crlf = !first.empty() && first.back() == '\r';
+  // New lines take the line end most of the file uses, so a stray CR inside a value of an
+  // LF file does not decide it.
+  if (counts[1] > counts[0] && counts[1] >= counts[2]) {
+    file.newLine = "\r\n";
+  } else if (counts[2] > counts[0] && counts[2] > counts[1]) {
+    file.newLine = "\r";
   }
   return file;
 }
@@ -145,30 +155,28 @@ bool Load(const char* path, IniFile& file) {
 
 bool Store(const char* path, const IniFile& file) {
   std::string out;
-  for (size_t i = 0; i < file.lines.size(); ++i) {
-    out += file.lines[i].text;
-    if (i + 1 < file.lines.size() || file.finalNewline) out += '\n';
+  for (const Line& line : file.lines) {
+    out += line.text;
+    out += line.ending;
   }
   return WriteFileAtomic(path, out.data(), out.size());
 }
 
 Line MakeLine(const IniFile& file, std::string text) {
-  if (file.crlf) text += '\r';
-  return ParseLine(std::move(text));
+  Line line = ParseLine(std::move(text));
+  line.ending = file.newLine;
+  return line;
 }
 
 // Gives the last line its line end before anything is added after it.
 void TerminateLast(IniFile& file) {
-  if (file.finalNewline) return;
-  std::string& last = file.lines.back().text;
-  if (file.crlf && (last.empty() || last.back() != '\r')) last += '\r';
-  file.finalNewline = true;
+  if (!file.lines.empty() && file.lines.back().ending.empty()) {
+    file.lines.back().ending = file.newLine;
+  }
 }
 
-// Removes lines [begin, end); when the unterminated last line goes, the new last line keeps the
-// line end it always had.
+// Removes lines [begin, end); the lines left keep the line ends they always had.
 void EraseLines(IniFile& file, size_t begin, size_t end) {
-  if (end == file.lines.size()) file.finalNewline = true;
   file.lines.erase(file.lines.begin() + static_cast<long>(begin),
                    file.lines.begin() + static_cast<long>(end));
 }
@@ -256,7 +264,6 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
     }
     file.lines.push_back(MakeLine(file, std::string("[") + section + "]"));
     file.lines.push_back(MakeLine(file, std::string(key) + "=" + cleanValue));
-    file.finalNewline = true;
     return Store(path, file);
   }
 
@@ -264,8 +271,9 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
   if (line >= 0) {
     // Keep the key as the file spells it; only the value changes.
     Line& existing = file.lines[static_cast<size_t>(line)];
+    const std::string ending = existing.ending;
     existing = MakeLine(file, existing.name + "=" + cleanValue);
-    if (static_cast<size_t>(line) + 1 == file.lines.size()) file.finalNewline = true;
+    if (!ending.empty()) existing.ending = ending;
     return Store(path, file);
   }
 

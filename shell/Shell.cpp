@@ -246,7 +246,12 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
     platform::ShowMessageBox("Game must be run from the Hubbix", "ERROR", platform::MB_OK);
     return 0;
   }
-  if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine)) {
+  if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine) &&
+      !flavour.requiresCommandLine) {
+    // The launcher's command line only chooses a game's page, and no game's name is this long:
+    // it chooses none and the pages open.
+    commandLine = "";
+  } else if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine)) {
     char text[160];
     std::snprintf(text, sizeof(text),
                   "The command line is too long: at most %d characters are accepted.",

@@ -117,7 +117,8 @@ QZSound& QZSound::operator=(const QZSound& other) {
 
 int QZSound::Init(void* window, int sampleCount) {
   EnsureVolumeTable();
-  // A second set-up first takes the first one down, so no thread or device is left behind.
+  // A second set-up first takes the first one down, on purpose: set up again over a running
+  // one, the first callback thread, device and slots would be left behind.
   if (g_lpDSound != nullptr || g_MemHandle != nullptr) Exit();
 
   g_FillThread = nullptr;
@@ -158,6 +159,8 @@ int QZSound::Init(void* window, int sampleCount) {
 }
 
 void QZSound::Exit() {
+  // StopStream tears down a loaded stream even if it never started (see there), so Exit leaves
+  // no stream behind either.
   StopStream();
   // A stream that ended by itself leaves its finished fill thread to be collected.
   platform::Thread* fill = nullptr;
@@ -194,6 +197,10 @@ void QZSound::Exit() {
 
 int QZSound::AllocSampleBuffers() {
   SoundGuard guard(SoundLock());
+  // While the manager runs, its callback thread waits on the handles in the block and the loaded
+  // samples (the music's among them) live in it: re-creating the block would pull both from
+  // under them, so the call is refused and the block stays as it is.
+  if (g_lpDSound != nullptr || g_CallBackThread != nullptr) return 0;
   free_sample_buffers();
   if (!alloc_sample_buffers(g_nMaxSampleCount)) return 0;
   g_pLastSample = g_SampleList;

@@ -314,7 +314,8 @@ int QZSound::StopStream() {
       } while (status & (platform::kStatusPlaying | platform::kStatusLooping));
     }
     // A stream loaded but never started, or paused, has no stop to report: tell the fill thread
-    // directly so it cleans up all the same.
+    // directly so it cleans up all the same. Deliberate: waiting for a stop notification that
+    // never comes would leave the stream's buffer, file and thread behind.
     if (!wasPlaying && g_NotifyEvents[kStopIndex] != nullptr) {
       g_NotifyEvents[kStopIndex]->Signal();
     }
@@ -496,6 +497,8 @@ void QZSound::FadeMusic(int32_t from, int32_t to, uint32_t milliseconds) {
   uint32_t now = start;
   while (end > now) {
     const int64_t elapsed = static_cast<int64_t>(now - start);
+    // In 64 bits on purpose: for a long fade the product of the elapsed milliseconds and the
+    // level range overflows 32 bits and the level would jump.
     const int32_t level =
         from + static_cast<int32_t>(elapsed * (static_cast<int64_t>(to) - from) / milliseconds);
     SetStreamVolume(level);

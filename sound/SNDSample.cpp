@@ -24,7 +24,7 @@ constexpr uint32_t kSmpl = ChunkId('s', 'm', 'p', 'l');
 constexpr uint32_t kData = ChunkId('d', 'a', 't', 'a');
 
 constexpr uint16_t kFormatPcm = 1;
-constexpr uint32_t kFmtBytesRead = 20;
+constexpr uint32_t kPcmFormatBytes = 16;
 constexpr uint32_t kSmplHeaderBytes = 36;
 constexpr uint32_t kSmplLoopBytes = 24;
 
@@ -66,7 +66,10 @@ int SNDSample::IsWavFile(SNDHandle handle) {
 
   _ChunkHeader chunk;
   if (!FindRiffChunk(handle, kFmt, &chunk, start)) return 0;
-  uint8_t fmt[kFmtBytesRead];
+  // The chunk is read by its own size: 16 bytes of PCM format, 18 or more with an extension,
+  // wherever it stands. Reading a fixed 20 failed on a 16-byte chunk at the end of the file.
+  if (chunk.size < kPcmFormatBytes) return 0;
+  uint8_t fmt[kPcmFormatBytes];
   if (!ReadExactly(handle, fmt, sizeof(fmt))) return 0;
   if (Word16(fmt) != kFormatPcm) return 0;
   const uint32_t fileChannels = Word16(fmt + 2);

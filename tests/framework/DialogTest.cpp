@@ -101,13 +101,15 @@ TEST_F(DialogTest, PanelIsCentredOnceAndItsButtonsFollow) {
   EXPECT_EQ(dialog.CurrentPanel(), dialog.FindPanel("main"));
   EXPECT_EQ(dialog.Rectangle().left, 10);
 
-  // A missing panel is kept and placed with no size: the centre of the display.
+  // A missing panel is kept and placed with no size, at the display's corner (centred, its
+  // buttons would leave the display).
   ScriptedDialog missing;
   Image* panel = missing.AddPanel(folder.File("none.bmp").c_str(), "gone");
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(panel->Surface(), nullptr);
-  EXPECT_EQ(missing.Rectangle().left, 400);
-  EXPECT_EQ(missing.Rectangle().top, 300);
+  EXPECT_EQ(missing.Rectangle().left, 0);
+  EXPECT_EQ(missing.Rectangle().top, 0);
+  EXPECT_EQ(missing.Rectangle().right, 0);
 }
 
 TEST_F(DialogTest, ClickOnAButtonAnswersWithItsNameAndDrawsThePanel) {
@@ -208,6 +210,39 @@ TEST_F(DialogTest, SecondRunStartsAfreshAndKeepsThePlacement) {
   EXPECT_EQ(dialog.Rectangle().left, 10);
   EXPECT_EQ(dialog.Rectangle().top, 20);
   EXPECT_EQ(dialog.Buttons()->Find("default")->OriginX(), 10);
+}
+
+TEST_F(DialogTest, WithoutItsPictureTheDefaultButtonTakesAClickAnywhere) {
+  // Centred (an empty panel sits at the display's middle) and placed at a corner.
+  for (const int placeX : {-1, 53}) {
+    ScriptedDialog dialog;
+    dialog.AddPanel(folder.File("missing.bmp").c_str(), nullptr);
+    dialog.AddButton(MakeButton("ok", 10, 10));
+    dialog.AddDefaultButton();
+    if (placeX >= 0) dialog.Place(placeX, 18);
+    dialog.script = ClickAt(0, 0);
+    dialog.SetDeadline(GetTime() + 50);
+    EXPECT_EQ(dialog.Run(result, nullptr), 1);
+    EXPECT_STREQ(result, "default") << placeX;
+    Mouse(0, 0, 0);
+    dialog.script = ClickAt(799, 599);
+    dialog.frames = 0;
+    dialog.SetDeadline(GetTime() + 50);
+    dialog.Run(result, nullptr);
+    EXPECT_STREQ(result, "default") << placeX;
+    Mouse(799, 599, 0);
+  }
+}
+
+TEST_F(DialogTest, WithoutItsPictureACentredPanelSitsAtTheCornerWithItsButtons) {
+  ScriptedDialog dialog;
+  dialog.AddPanel(folder.File("missing.bmp").c_str(), "info");
+  dialog.AddButton(MakeButton("back", 689, 370));
+  dialog.script = ClickAt(689 + 5, 370 + 5);
+  EXPECT_EQ(dialog.Run(result, nullptr), 1);
+  EXPECT_STREQ(result, "back");
+  EXPECT_EQ(dialog.Rectangle().left, 0);
+  EXPECT_EQ(dialog.Rectangle().top, 0);
 }
 
 TEST_F(DialogTest, DefaultButtonTakesClicksThatNoEarlierButtonTakes) {

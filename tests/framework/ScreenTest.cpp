@@ -248,6 +248,33 @@ TEST_F(FlipTest, ChildTakesOverTheFlip) {
   EXPECT_NE(TheDirtyRects().Current(), list);  // swapped once, by the child only
 }
 
+// A screen opened after another whose background picture is missing: the redraw list must not
+// keep restoring from the closed screen's freed scene (the sanitizer build reports such a read).
+TEST_F(FlipTest, AScreenWithoutItsBackgroundDoesNotRestoreFromTheLastScreensScene) {
+  const std::string path = Bitmap("pages.bmp", 800, 600, Solid(0, 255, 0));
+  Screen pages;
+  pages.Open(QZGetLPDD(), display);
+  ASSERT_EQ(pages.OpenBackground(path.c_str()), 1);
+  pages.Flip();
+  TheDirtyRects().MarkRect(0, 0, 40, 40, 1, kDirtyFromScene);
+  pages.Close();
+
+  FillColor(display, kPaper);
+  Screen title;
+  title.Open(QZGetLPDD(), display);
+  EXPECT_EQ(title.OpenBackground(folder.File("gone.bmp").c_str()), 0);
+  EXPECT_EQ(TheDirtyRects().Scene(), nullptr);
+  EXPECT_EQ(TheDirtyRects().Background(), nullptr);
+  TheDirtyRects().MarkRect(0, 0, 40, 40, 1, kDirtyFromScene);
+  TheDirtyRects().EraseAll();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(title.Flip(), 1);
+  EXPECT_EQ(display->PixelAt(5, 5), kPaper);
+  EXPECT_EQ(display->PixelAt(400, 300), kPaper);
+  title.Close();
+  TheDirtyRects().Reset();
+}
+
 class LoggingScreen : public Screen {
  public:
   LoggingScreen(const char* name, std::vector<std::string>* log) : log(log) { SetName(name); }

@@ -165,17 +165,22 @@ class GameFixture : public ::testing::Test {
     const fs::path target = install.Path() / "Hubbix" / "Zeppolo";
     fs::create_directories(target / "sounds");
     fs::create_directories(target / "title");
-    for (const auto& entry : fs::directory_iterator(stage)) {
-      if (entry.path().extension() == ".bmp") {
-        fs::copy_file(entry.path(), target / entry.path().filename());
+    const auto place = [this](const fs::path& from, const fs::path& to) {
+      if (linkInstall) {
+        fs::create_symlink(from, to);
+      } else {
+        fs::copy_file(from, to);
       }
+    };
+    for (const auto& entry : fs::directory_iterator(stage)) {
+      if (entry.path().extension() == ".bmp") place(entry.path(), target / entry.path().filename());
     }
     for (const auto& entry : fs::directory_iterator(stage / "sounds")) {
       if (entry.path().extension() == ".wav") {
-        fs::copy_file(entry.path(), target / "sounds" / entry.path().filename());
+        place(entry.path(), target / "sounds" / entry.path().filename());
       }
     }
-    fs::copy_file(stage / "title" / "HowToPlay.bmp", target / "title" / "HowToPlay.bmp");
+    place(stage / "title" / "HowToPlay.bmp", target / "title" / "HowToPlay.bmp");
     gameFolder = target.string();
     launcherFolder() = (install.Path() / "Hubbix").string();
   }
@@ -393,6 +398,9 @@ class GameFixture : public ::testing::Test {
   }
 
   testing_support::TempFolder install;
+  // Links to the staged files instead of copies, for tests that run many sessions and replace a
+  // file rather than write into it.
+  bool linkInstall = false;
   std::string gameFolder;
   char previousFolder[4096] = {};
   platform::MemoryVideo* memory = nullptr;

@@ -162,6 +162,40 @@ TEST_F(ProfileTest, KeepsLineEndsAndAMissingFinalNewline) {
   EXPECT_EQ(folder.Read("options.ini"), "[setup]\r\nMusic=N\r\nSFX=Y\r\n");
 }
 
+TEST_F(ProfileTest, ALoneCarriageReturnEndsALine) {
+  folder.Write("options.ini", "[setup]\rMusic=N\rSFX=Y\r\r[Player1]\rname=Ann\r");
+  EXPECT_EQ(Read("setup", "music"), "N");
+  EXPECT_EQ(Read("setup", "SFX"), "Y");
+  EXPECT_EQ(Read("Player1", "name"), "Ann");
+
+  // Writes change a line in place and add lines with the file's own line end; the section is
+  // found, never appended a second time.
+  ASSERT_TRUE(platform::WriteProfileString("setup", "Music", "Y", path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("setup", "playerid", "3", path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("Player2", "name", "Bo", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"),
+            "[setup]\rMusic=Y\rSFX=Y\rplayerid=3\r\r[Player1]\rname=Ann\r\r[Player2]\rname=Bo\r");
+  ASSERT_TRUE(platform::WriteProfileString("Player1", nullptr, nullptr, path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"),
+            "[setup]\rMusic=Y\rSFX=Y\rplayerid=3\r\r[Player2]\rname=Bo\r");
+  EXPECT_EQ(Read("setup", "playerid"), "3");
+}
+
+TEST_F(ProfileTest, MixedLineEndsEachStayAndNewLinesTakeTheCommonOne) {
+  // An unterminated CR-only last line, and a CR inside what an LF file means as one line.
+  folder.Write("options.ini", "[a]\r\nx=1\r\ny=2\rz=3\n[b]\r\nw=4\r");
+  EXPECT_EQ(Read("a", "y"), "2");
+  EXPECT_EQ(Read("a", "z"), "3");
+  EXPECT_EQ(Read("b", "w"), "4");
+  ASSERT_TRUE(platform::WriteProfileString("a", "y", "5", path.c_str()));
+  ASSERT_TRUE(platform::WriteProfileString("b", "v", "6", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[a]\r\nx=1\r\ny=5\rz=3\n[b]\r\nw=4\rv=6\r\n");
+
+  folder.Write("options.ini", "[a]\rx=1");
+  ASSERT_TRUE(platform::WriteProfileString("a", "y", "2", path.c_str()));
+  EXPECT_EQ(folder.Read("options.ini"), "[a]\rx=1\ry=2\r");
+}
+
 TEST_F(ProfileTest, AValueCannotAddLinesOfItsOwn) {
   ASSERT_TRUE(
       platform::WriteProfileString("Player1", "name", "Eve\n[setup]\nplayerid=7", path.c_str()));

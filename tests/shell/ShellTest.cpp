@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -11,10 +12,12 @@
 #include <thread>
 #include <vector>
 
+#include "framework/DirtyRects.h"
 #include "framework/FrameLoop.h"
 #include "framework/MousePointer.h"
 #include "framework/Screen.h"
 #include "framework/ScreenManager.h"
+#include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
@@ -122,6 +125,24 @@ TEST_F(ShellTest, CommandLineThatCannotHoldTheLauncherPathIsRefused) {
   screen->quitAfter = 1;
   EXPECT_EQ(RunShell(GameFlavour(), fits.c_str()), 0);
   EXPECT_EQ(std::string(LauncherDir()), fits);
+}
+
+TEST_F(ShellTest, TheLauncherTakesALongCommandLineAsChoosingNoGame) {
+  ShellFlavour launcher = GameFlavour();
+  launcher.isLauncher = true;
+  launcher.requiresCommandLine = false;
+  launcher.addScreens = [](ScreenManager& manager, const char* commandLine) {
+    AddScreens(manager, commandLine);
+    events.push_back(std::string("screens for '") + commandLine + "'");
+  };
+  screen->quitAfter = 1;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunShell(launcher, std::string(kMaxCommandLine + 1, 'z').c_str()), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr().find("too long"), std::string::npos);
+  EXPECT_EQ(memory->windowsCreated, 1);
+  EXPECT_EQ(screen->frames, 1);
+  EXPECT_STREQ(LauncherDir(), "");
+  EXPECT_NE(std::find(events.begin(), events.end(), "screens for ''"), events.end());
 }
 
 TEST_F(ShellTest, LauncherRefusesADesktopThatIsNotHighColour) {
@@ -309,6 +330,40 @@ TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
       lit = lit || memory->lastPicture->PixelAt(x, y) != 0;
   }
   EXPECT_TRUE(lit);
+}
+
+TEST_F(ShellTest, F1AgainHidesTheRateAndRestoresItsCorner) {
+  constexpr uint16_t kGreen = 0x07E0;
+  QZSurface* scene = CreateSurface(800, 600);
+  ASSERT_NE(scene, nullptr);
+  FillColor(scene, kGreen);
+  bool litBeforeHiding = false;
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) {
+      TheDirtyRects().SetScene(scene);
+      platform::Messages().Post(platform::WM_KEYUP, platform::VK_F1, 0);
+    }
+    if (frame == 2) {
+      QZSurface* back = nullptr;
+      QZGetDDInfo(nullptr, &back);
+      for (int x = 580; x < 640; ++x)
+        litBeforeHiding = litBeforeHiding || back->PixelAt(x, 2) == 0xFFFF;
+      platform::Messages().Post(platform::WM_KEYUP, platform::VK_F1, 0);
+    }
+  };
+  screen->quitAfter = 3;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  TheDirtyRects().Reset();
+  QZSurface::Release(scene);
+  EXPECT_TRUE(litBeforeHiding);
+  EXPECT_EQ(GetShowFrameRate(), 0);
+  ASSERT_TRUE(memory->lastPicture);
+  int notScene = 0;
+  for (int y = 0; y < 9; ++y) {
+    for (int x = 580; x < 800; ++x)
+      notScene += memory->lastPicture->PixelAt(x, y) != kGreen ? 1 : 0;
+  }
+  EXPECT_EQ(notScene, 0);
 }
 
 }  // namespace

@@ -315,6 +315,30 @@ TEST_F(PoolTest, ChainingEdges) {
   EXPECT_EQ(b->next, nullptr);
 }
 
+TEST_F(PoolTest, ReallocatingTheSlotsWhileRunningIsRefusedAndChangesNothing) {
+  Load(1, Constant(100, 7));
+  void* block = QZSound::g_MemHandle;
+  platform::Event** handles = QZSound::g_CallBackHandles;
+  EXPECT_EQ(g_Sound.AllocSampleBuffers(), 0);
+  EXPECT_EQ(QZSound::g_MemHandle, block);
+  EXPECT_EQ(QZSound::g_CallBackHandles, handles);
+  EXPECT_EQ(InUse(), 1);
+  EXPECT_EQ(QZSound::g_SampleList[0].id, 1u);
+  // The callback thread still waits on live events: a played end is still handled.
+  SNDSample* played = g_Sound.PlaySample(1, 65535, 0);
+  ASSERT_NE(played, nullptr);
+  Pull(200);
+  EXPECT_TRUE(CallbackServed());
+  EXPECT_EQ(played->SamplePlaying(), 0);
+  EXPECT_EQ(played->flags & SAMPLE_NOTIFY, 0u);
+
+  // Once the manager is down the slots can be made again.
+  g_Sound.Exit();
+  EXPECT_EQ(g_Sound.AllocSampleBuffers(), 1);
+  EXPECT_NE(QZSound::g_SampleList, nullptr);
+  EXPECT_EQ(g_Sound.AllocSampleBuffers(), 1);
+}
+
 TEST_F(PoolTest, ExitStopsAndReleasesEverything) {
   Load(1, Constant(100, 7), true);
   Load(2, Constant(100, 7));

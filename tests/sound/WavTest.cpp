@@ -62,6 +62,25 @@ TEST_F(WavTest, ChunkOrderDoesNotMatter) {
     ASSERT_EQ(out[i], pcm[i]) << i;
 }
 
+TEST_F(WavTest, AFormatChunkIsReadByItsOwnSizeWhereverItStands) {
+  const std::vector<int16_t> pcm = Counting(30, 500);
+  // The plain 16 bytes, 18 with an empty extension, and 40 of an extensible format, each as the
+  // file's last chunk, where reading past its end would fail.
+  uint32_t id = 80;
+  for (const size_t extra : {size_t{0}, size_t{2}, size_t{24}}) {
+    Bytes fmt = Fmt(2, 22050, 16);
+    fmt.insert(fmt.end(), extra, 0);
+    fmt[4] = static_cast<uint8_t>(16 + extra);
+    const std::string path = WriteWav("last.wav", Riff({Data(Pcm16(pcm)), fmt}));
+    ASSERT_EQ(g_Sound.LoadSample(path.c_str(), id), 1) << extra;
+    ASSERT_NE(g_Sound.PlaySample(id, 65535, 0), nullptr);
+    const std::vector<int16_t> out = Pull(30);
+    for (size_t i = 0; i < pcm.size(); ++i)
+      ASSERT_EQ(out[i], pcm[i]) << extra << " " << i;
+    ++id;
+  }
+}
+
 TEST_F(WavTest, OddSizedChunksArePaddedAndSkipped) {
   const std::vector<int16_t> pcm = Counting(40, 7);
   const Bytes list = Chunk("LIST", {'I', 'N', 'F', 'O', 'x'});  // 5 bytes and a pad byte
@@ -140,7 +159,13 @@ TEST_F(WavTest, FilesThatAreNotPlayableWavAreRefused) {
       {"three channels", Riff({Fmt(3, 22050, 16), data})},
       {"no rate", Riff({Fmt(2, 0, 16), data})},
       {"24-bit", Riff({fmt24, data})},
-      {"fmt at the very end, shorter than 20 bytes", Riff({data, Fmt(2, 22050, 16)})},
+      {"fmt at the very end, shorter than 16 bytes",
+       [&] {
+         Bytes fmt = Fmt(2, 22050, 16);
+         fmt.resize(8 + 14);
+         fmt[4] = 14;
+         return Riff({data, fmt});
+       }()},
       {"data larger than the file",
        Riff({Fmt(2, 22050, 16), Data(Pcm16(Counting(20)), 0x7FFFFFF0)})},
       {"data one byte larger than the file",
