@@ -1,5 +1,6 @@
 #include <cstring>
 
+#include "platform/PictureScaler.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -71,10 +72,24 @@ void MemoryVideo::BorderMetrics(int* frameHeight, int* captionHeight) const {
   if (captionHeight) *captionHeight = captionMetric;
 }
 
+bool MemoryVideo::SetFullScreen(bool fullScreen) {
+  if (!windowOpen || failFullScreen) return false;
+  if (fullScreen == IsFullScreen()) return true;
+  // Leaving full screen gives back a captioned window; the memory window keeps no other mode.
+  window.mode = fullScreen ? WindowMode::kFullScreen : WindowMode::kCaptioned;
+  ++fullScreenSwitches;
+  return true;
+}
+
 void MemoryVideo::Present(const Surface& picture, int originX, int originY) {
+  lastChanged.clear();
   if (!lastPicture || lastPicture->Width() != picture.Width() ||
       lastPicture->Height() != picture.Height()) {
     lastPicture.reset(Surface::Create(picture.Width(), picture.Height()));
+    lastChanged.push_back({0, 0, picture.Width(), picture.Height()});
+  } else {
+    lastChanged = ChangedRects(lastPicture->Pixels(), picture.Pixels(), picture.Width(),
+                               picture.Height(), picture.Width(), 16);
   }
   if (lastPicture) {
     std::memcpy(lastPicture->Pixels(), picture.Pixels(),
