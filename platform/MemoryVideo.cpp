@@ -1,6 +1,5 @@
 #include <cstring>
 
-#include "platform/PictureScaler.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -81,15 +80,12 @@ bool MemoryVideo::SetFullScreen(bool fullScreen) {
   return true;
 }
 
-void MemoryVideo::Present(const Surface& picture, int originX, int originY) {
-  lastChanged.clear();
+void MemoryVideo::PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+                                 int originX, int originY) {
+  lastChanged = changed;
   if (!lastPicture || lastPicture->Width() != picture.Width() ||
       lastPicture->Height() != picture.Height()) {
     lastPicture.reset(Surface::Create(picture.Width(), picture.Height()));
-    lastChanged.push_back({0, 0, picture.Width(), picture.Height()});
-  } else {
-    lastChanged = ChangedRects(lastPicture->Pixels(), picture.Pixels(), picture.Width(),
-                               picture.Height(), picture.Width(), 16);
   }
   if (lastPicture) {
     std::memcpy(lastPicture->Pixels(), picture.Pixels(),

@@ -132,8 +132,6 @@ constexpr int kPictureHeight = 600;
 // A window may be made smaller than the picture; the picture then shrinks with it, down to this.
 constexpr int kMinimumWidth = 200;
 constexpr int kMinimumHeight = 150;
-// Each rectangle is one request to the window system; beyond this many the rest go as one.
-constexpr int kMaxPresentRects = 16;
 // lParam bit 29 of a key message: the key went down with Alt held.
 constexpr intptr_t kAltHeld = intptr_t{1} << 29;
 
@@ -248,7 +246,6 @@ class SdlVideo : public Video {
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     drawnSurface = nullptr;
-    shown.clear();
     repaint = true;
   }
 
@@ -278,7 +275,8 @@ class SdlVideo : public Video {
     if (captionHeight) *captionHeight = top;
   }
 
-  void Present(const Surface& picture, int, int) override {
+  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
+                      int) override {
     if (!window) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (!surface) return;
@@ -289,25 +287,25 @@ class SdlVideo : public Video {
       scaler.SetView(ScaledView::Fit(surface->w, surface->h, picture.Width(), picture.Height()));
       repaint = true;
     }
-    // Only what differs from the picture the window shows is scaled and sent: most frames change
-    // a few small parts, many nothing at all.
-    const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();
+    // Only what changed is scaled and sent: most frames change a few small parts, many nothing.
     std::vector<PixelRect> parts;
-    if (repaint || shown.size() != count) {
+    if (repaint) {
       parts.push_back({0, 0, surface->w, surface->h});
     } else {
-      for (const PixelRect& changed :
-           ChangedRects(shown.data(), picture.Pixels(), picture.Width(), picture.Height(),
-                        picture.Width(), kMaxPresentRects)) {
-        parts.push_back(scaler.View().ClientRectOf(changed));
+      for (const PixelRect& part : changed) {
+        const PixelRect client = scaler.View().ClientRectOf(part);
+        if (client.width > 0 && client.height > 0) parts.push_back(client);
       }
     }
     if (parts.empty()) {
       PaceToRefresh();
       return;
     }
-    if (!Draw(surface, picture, parts)) return;
-    shown.assign(picture.Pixels(), picture.Pixels() + count);
+    // The changes are gone once told; a window that could not take them is drawn whole next.
+    if (!Draw(surface, picture, parts)) {
+      repaint = true;
+      return;
+    }
     drawnSurface = surface;
     repaint = false;
     std::vector<SDL_Rect> rects;
@@ -559,8 +557,6 @@ class SdlVideo : public Video {
                MakeLParam(release.x, release.y));
   }
 
-  // The picture the window shows, to find what a new one changes.
-  std::vector<uint16_t> shown;
   // Set when the whole client area must be drawn again (new size, mode, first frame).
   bool repaint = true;
   bool started = false;
