@@ -71,7 +71,18 @@ void MemoryVideo::BorderMetrics(int* frameHeight, int* captionHeight) const {
   if (captionHeight) *captionHeight = captionMetric;
 }
 
-void MemoryVideo::Present(const Surface& picture, int originX, int originY) {
+bool MemoryVideo::SetFullScreen(bool fullScreen) {
+  if (!windowOpen || failFullScreen) return false;
+  if (fullScreen == IsFullScreen()) return true;
+  // Leaving full screen gives back a captioned window; the memory window keeps no other mode.
+  window.mode = fullScreen ? WindowMode::kFullScreen : WindowMode::kCaptioned;
+  ++fullScreenSwitches;
+  return true;
+}
+
+void MemoryVideo::PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+                                 int originX, int originY) {
+  lastChanged = changed;
   if (!lastPicture || lastPicture->Width() != picture.Width() ||
       lastPicture->Height() != picture.Height()) {
     lastPicture.reset(Surface::Create(picture.Width(), picture.Height()));

@@ -18,6 +18,9 @@ constexpr uint32_t WM_QUIT = 0x12;
 constexpr uint32_t WM_ACTIVATEAPP = 0x1C;
 constexpr uint32_t WM_KEYDOWN = 0x100;
 constexpr uint32_t WM_KEYUP = 0x101;
+// Keys pressed with Alt held that the window system keeps for itself (Alt+Enter).
+constexpr uint32_t WM_SYSKEYDOWN = 0x104;
+constexpr uint32_t WM_SYSKEYUP = 0x105;
 constexpr uint32_t WM_SYSCOMMAND = 0x112;
 constexpr uint32_t WM_MOUSEMOVE = 0x200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x201;

@@ -1,8 +1,9 @@
-// The real window: SDL2 video, one window, a renderer and a streaming texture that receives the
-// 5-6-5 picture at each present. SDL's renderer is used for nothing but that upload and copy.
+// The real window: SDL2 video, one window whose own surface receives the picture, scaled to the
+// client area by the processor; only the parts that changed are sent to the display.
 
 #include <SDL.h>
 
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "platform/DisplayConnect.h"
 #include "platform/DisplayLoss.h"
 #include "platform/Input.h"
+#include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
 #include "platform/Video.h"
@@ -109,6 +111,11 @@ int ScancodeToDik(SDL_Scancode code) {
 
 constexpr int kPictureWidth = 800;
 constexpr int kPictureHeight = 600;
+// A window may be made smaller than the picture; the picture then shrinks with it, down to this.
+constexpr int kMinimumWidth = 200;
+constexpr int kMinimumHeight = 150;
+// lParam bit 29 of a key message: the key went down with Alt held.
+constexpr intptr_t kAltHeld = intptr_t{1} << 29;
 
 class SdlVideo : public Video {
  public:
@@ -116,11 +123,9 @@ class SdlVideo : public Video {
 
   bool Start(std::string* reason) override {
     if (started) return true;
-    // The software renderer draws into the window's own framebuffer (shared memory on X11)
-    // rather than through another GL context.
+    // The picture is drawn by the processor straight into the window's own framebuffer (shared
+    // memory on X11); with acceleration SDL would put a renderer, and a GL driver, behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    // Full screen scales the picture; smooth it rather than repeating pixels unevenly.
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     if (!StartVideo(reason)) return false;
     // From here a display server that goes away ends the program rather than leaving it to
     // Xlib, whose exit would run this object's destructor on the dead connection.
@@ -165,54 +170,56 @@ class SdlVideo : public Video {
   bool CreateWindow(const WindowDesc& desc) override {
     if (!started || window) return false;
     Uint32 flags = SDL_WINDOW_SHOWN;
+    int x = desc.x;
+    int y = desc.y;
+    int width = desc.width;
+    int height = desc.height;
     switch (desc.mode) {
       case WindowMode::kFullScreen:
+        // The window size given is the one Alt+Enter returns to.
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        FirstWindowPlace(&x, &y, &width, &height);
         break;
       case WindowMode::kBorderless:
         flags |= SDL_WINDOW_BORDERLESS;
         break;
-      // Resizable only so that the maximise box works; the picture is never stretched.
       case WindowMode::kCaptioned:
         flags |= SDL_WINDOW_RESIZABLE;
+        if (desc.width == kPictureWidth && desc.height == kPictureHeight) {
+          FirstWindowPlace(&x, &y, &width, &height);
+        }
         break;
     }
     if (desc.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
+    window = SDL_CreateWindow(desc.title.c_str(), x, y, width, height, flags);
     if (!window) return false;
     fullScreen = desc.mode == WindowMode::kFullScreen;
-    if (desc.mode == WindowMode::kCaptioned) SDL_SetWindowMinimumSize(window, 800, 600);
-    if (!CreateRenderer()) {
-      SDL_DestroyWindow(window);
-      window = nullptr;
-      return false;
+    if (desc.mode == WindowMode::kCaptioned) {
+      SDL_SetWindowMinimumSize(window, kMinimumWidth, kMinimumHeight);
     }
-    // Full screen shows the 800 x 600 picture scaled with its aspect kept; the same setting makes
-    // SDL report mouse positions in picture pixels.
-    if (fullScreen) SDL_RenderSetLogicalSize(renderer, kPictureWidth, kPictureHeight);
-    MessageQueue& queue = Messages();
+    repaint = true;
     int w = 0;
     int h = 0;
     SDL_GetWindowSize(window, &w, &h);
+    UpdateView(w, h);
+    MessageQueue& queue = Messages();
     int cx = 0;
     int cy = 0;
     ClientOrigin(&cx, &cy);
     queue.Post(WM_ACTIVATEAPP, 1, 0);
     queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
-    queue.Post(WM_SIZE, SIZE_RESTORED, MakeLParam(w, h));
+    PostSize(queue);
     queue.Post(WM_MOVE, 0, MakeLParam(cx, cy));
     return true;
   }
 
   void DestroyWindow() override {
-    if (texture) SDL_DestroyTexture(texture);
-    if (renderer) SDL_DestroyRenderer(renderer);
+    if (staging) SDL_FreeSurface(staging);
+    staging = nullptr;
     if (window) SDL_DestroyWindow(window);
-    texture = nullptr;
-    shown.clear();
-    repaint = true;
-    renderer = nullptr;
     window = nullptr;
+    drawnSurface = nullptr;
+    repaint = true;
   }
 
   bool HasWindow() const override { return window != nullptr; }
@@ -241,46 +248,45 @@ class SdlVideo : public Video {
     if (captionHeight) *captionHeight = top;
   }
 
-  void Present(const Surface& picture, int originX, int originY) override {
-    if (!renderer) return;
-    // A picture the window already shows is not sent again: the upload, the scaling and the copy
-    // to the display are most of a frame's cost, and many frames change nothing.
-    const size_t count = static_cast<size_t>(picture.Width()) * picture.Height();
-    const bool unchanged = !repaint && shown.size() == count && originX == shownX &&
-                           originY == shownY &&
-                           std::memcmp(shown.data(), picture.Pixels(), count * 2) == 0;
-    if (unchanged) {
+  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
+                      int) override {
+    if (!window) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (!surface) return;
+    if (surface != drawnSurface || surface->w != scaler.View().ClientWidth() ||
+        surface->h != scaler.View().ClientHeight() ||
+        picture.Width() != scaler.View().PictureWidth() ||
+        picture.Height() != scaler.View().PictureHeight()) {
+      scaler.SetView(ScaledView::Fit(surface->w, surface->h, picture.Width(), picture.Height()));
+      repaint = true;
+    }
+    // Only what changed is scaled and sent: most frames change a few small parts, many nothing.
+    std::vector<PixelRect> parts;
+    if (repaint) {
+      parts.push_back({0, 0, surface->w, surface->h});
+    } else {
+      for (const PixelRect& part : changed) {
+        const PixelRect client = scaler.View().ClientRectOf(part);
+        if (client.width > 0 && client.height > 0) parts.push_back(client);
+      }
+    }
+    if (parts.empty()) {
       PaceToRefresh();
       return;
     }
-    shown.assign(picture.Pixels(), picture.Pixels() + count);
-    shownX = originX;
-    shownY = originY;
+    // The changes are gone once told; a window that could not take them is drawn whole next.
+    if (!Draw(surface, picture, parts)) {
+      repaint = true;
+      return;
+    }
+    drawnSurface = surface;
     repaint = false;
-    if (!texture || textureWidth != picture.Width() || textureHeight != picture.Height()) {
-      if (texture) SDL_DestroyTexture(texture);
-      texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                                  picture.Width(), picture.Height());
-      if (!texture) return;
-      textureWidth = picture.Width();
-      textureHeight = picture.Height();
-    }
-    SDL_UpdateTexture(texture, nullptr, picture.Pixels(), picture.Pitch());
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    if (fullScreen) {
-      SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-    } else {
-      // The program reports where the picture's corner lies on the screen; draw it there
-      // relative to the client area, unscaled.
-      int cx = 0;
-      int cy = 0;
-      ClientOrigin(&cx, &cy);
-      SDL_Rect dst = {originX - cx, originY - cy, textureWidth, textureHeight};
-      SDL_RenderCopy(renderer, texture, nullptr, &dst);
-    }
+    std::vector<SDL_Rect> rects;
+    rects.reserve(parts.size());
+    for (const PixelRect& part : parts)
+      rects.push_back({part.x, part.y, part.width, part.height});
     PaceToRefresh();
-    SDL_RenderPresent(renderer);
+    SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size()));
   }
 
   void SetPresentWait(bool wait) override {
@@ -288,6 +294,17 @@ class SdlVideo : public Video {
     presentWait = wait;
     ApplyPresentWait();
   }
+
+  bool SetFullScreen(bool on) override {
+    if (!window) return false;
+    if (on == fullScreen) return true;
+    if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    fullScreen = on;
+    repaint = true;
+    return true;
+  }
+
+  bool IsFullScreen() const override { return fullScreen; }
 
   void PumpEvents(MessageQueue& queue) override {
     if (!started) return;
@@ -300,47 +317,95 @@ class SdlVideo : public Video {
   }
 
  private:
+  // The first window: the largest whole multiple of the picture that fits the desktop's usable
+  // area comfortably, centred on it; at one times the picture the place asked for stands.
+  void FirstWindowPlace(int* x, int* y, int* width, int* height) const {
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return;
+    const int scale = FirstWindowScale(usable.w, usable.h, kPictureWidth, kPictureHeight);
+    *width = kPictureWidth * scale;
+    *height = kPictureHeight * scale;
+    if (scale > 1 || *x < usable.x || *y < usable.y) {
+      *x = usable.x + (usable.w - *width) / 2;
+      *y = usable.y + (usable.h - *height) / 2;
+    }
+  }
+
+  void UpdateView(int width, int height) {
+    scaler.SetView(ScaledView::Fit(width, height, kPictureWidth, kPictureHeight));
+  }
+
+  // The client size in picture pixels. The window is always reported restored: its picture
+  // already fills it centred, and the program's own centring of a maximised window would move
+  // the pointer off what it points at.
+  void PostSize(MessageQueue& queue) const {
+    int w = 0;
+    int h = 0;
+    scaler.View().ClientInPictureUnits(&w, &h);
+    queue.Post(WM_SIZE, SIZE_RESTORED, MakeLParam(w, h));
+  }
+
+  intptr_t PicturePosition(int x, int y) const {
+    int px = 0;
+    int py = 0;
+    scaler.View().ToPicture(x, y, &px, &py);
+    return MakeLParam(px, py);
+  }
+
+  // Scales the parts into the window's surface: directly when it holds 0x00RRGGBB pixels, else
+  // through a buffer of that format that SDL converts from.
+  bool Draw(SDL_Surface* surface, const Surface& picture, const std::vector<PixelRect>& parts) {
+    SDL_Surface* target = surface;
+    if (surface->format->format != SDL_PIXELFORMAT_RGB888) {
+      if (!staging || staging->w != surface->w || staging->h != surface->h) {
+        if (staging) SDL_FreeSurface(staging);
+        staging =
+            SDL_CreateRGBSurfaceWithFormat(0, surface->w, surface->h, 32, SDL_PIXELFORMAT_RGB888);
+        if (!staging) return false;
+      }
+      target = staging;
+    }
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return false;
+    for (const PixelRect& part : parts) {
+      scaler.Render(picture.Pixels(), picture.Pitch(), part, static_cast<uint32_t*>(target->pixels),
+                    target->pitch);
+    }
+    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+    if (target != surface) {
+      for (const PixelRect& part : parts) {
+        SDL_Rect rect = {part.x, part.y, part.width, part.height};
+        SDL_Rect to = rect;
+        SDL_BlitSurface(target, &rect, surface, &to);
+      }
+    }
+    return true;
+  }
+
+  // An uncovered window shows again what its surface holds, without waiting for a frame: none
+  // runs while the program is inactive.
+  void Reshow() {
+    if (!window || repaint) return;
+    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    if (surface && surface == drawnSurface) {
+      SDL_UpdateWindowSurface(window);
+    } else {
+      repaint = true;
+    }
+  }
+
   void PaceToRefresh() {
     if (!ownPacing) return;
     const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
     if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
   }
 
-  bool CreateRenderer() {
-    const Uint32 vsync = presentWait ? SDL_RENDERER_PRESENTVSYNC : 0;
-    renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | vsync);
-    // A GL that rasterises on the processor costs far more per present than SDL's own software
-    // path onto the window's native framebuffer (measured under Xvfb: 48% of a core against
-    // 10% for the game's 100 presents a second), so such a GL is not used.
-    if (renderer && RendersOnTheProcessor(renderer)) {
-      SDL_DestroyRenderer(renderer);
-      renderer = nullptr;
-    }
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer) return false;
-    ApplyPresentWait();
-    return true;
-  }
-
-  // A renderer that can wait for the vertical refresh is asked to; SDL's software renderer
-  // cannot (it copies into the window's framebuffer whenever it is told), so there the presents
-  // are held back to the display's refresh here instead, and SDL is told not to wait as well.
+  // The window's surface cannot wait for the vertical refresh, so presents are held back to the
+  // display's refresh here instead when asked.
   void ApplyPresentWait() {
-    ownPacing = false;
-    if (!renderer) return;
-    if (presentWait && !IsSoftware(renderer) && SDL_RenderSetVSync(renderer, 1) == 0) return;
-    SDL_RenderSetVSync(renderer, 0);
+    ownPacing = presentWait;
     if (!presentWait) return;
-    ownPacing = true;
     pacer.SetRefreshRate(RefreshRate());
     pacer.Restart();
-  }
-
-  static bool IsSoftware(SDL_Renderer* candidate) {
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(candidate, &info) != 0) return true;
-    return (info.flags & SDL_RENDERER_SOFTWARE) != 0 ||
-           (info.name && std::strcmp(info.name, "software") == 0);
   }
 
   // The refresh rate of the window's display, 0 when no one says (the pacer then takes 60).
@@ -360,21 +425,6 @@ class SdlVideo : public Video {
                                      .count());
   }
 
-  static bool RendersOnTheProcessor(SDL_Renderer* candidate) {
-    SDL_RendererInfo info;
-    if (SDL_GetRendererInfo(candidate, &info) != 0 || !info.name) return false;
-    if (std::strncmp(info.name, "opengl", 6) != 0) return false;
-    using GetStringFunction = const unsigned char* (*)(unsigned int);
-    auto getString = reinterpret_cast<GetStringFunction>(SDL_GL_GetProcAddress("glGetString"));
-    if (!getString) return false;
-    constexpr unsigned int kGlRenderer = 0x1F01;
-    const unsigned char* name = getString(kGlRenderer);
-    if (!name) return false;
-    const char* text = reinterpret_cast<const char*>(name);
-    return std::strstr(text, "llvmpipe") || std::strstr(text, "softpipe") ||
-           std::strstr(text, "swrast") || std::strstr(text, "Software Rasterizer");
-  }
-
   void Translate(const SDL_Event& event, MessageQueue& queue) {
     InputState& input = Input();
     switch (event.type) {
@@ -382,16 +432,15 @@ class SdlVideo : public Video {
         queue.Post(WM_CLOSE);
         break;
       case SDL_WINDOWEVENT:
-        // Whatever uncovers, moves or resizes the window needs the picture drawn again.
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
-            event.window.event == SDL_WINDOWEVENT_SHOWN ||
-            event.window.event == SDL_WINDOWEVENT_MOVED ||
-            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
-            event.window.event == SDL_WINDOWEVENT_RESTORED ||
-            event.window.event == SDL_WINDOWEVENT_MAXIMIZED) {
-          repaint = true;
-        }
         switch (event.window.event) {
+          case SDL_WINDOWEVENT_EXPOSED:
+            Reshow();
+            break;
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_RESTORED:
+          case SDL_WINDOWEVENT_MAXIMIZED:
+            repaint = true;
+            break;
           case SDL_WINDOWEVENT_FOCUS_GAINED:
             queue.Post(WM_ACTIVATEAPP, 1, 0);
             queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
@@ -399,18 +448,18 @@ class SdlVideo : public Video {
           case SDL_WINDOWEVENT_FOCUS_LOST:
             input.ReleaseAllKeys();
             input.SetMouseButtons(0);
+            swallowedEnter = {false, false};
             queue.Post(WM_ACTIVATE, WA_INACTIVE, 0);
             queue.Post(WM_ACTIVATEAPP, 0, 0);
             break;
           case SDL_WINDOWEVENT_MOVED:
             queue.Post(WM_MOVE, 0, MakeLParam(event.window.data1, event.window.data2));
             break;
-          case SDL_WINDOWEVENT_SIZE_CHANGED: {
-            const bool maximised = (SDL_GetWindowFlags(window) & SDL_WINDOW_MAXIMIZED) != 0;
-            queue.Post(WM_SIZE, maximised ? SIZE_MAXIMIZED : SIZE_RESTORED,
-                       MakeLParam(event.window.data1, event.window.data2));
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            repaint = true;
+            UpdateView(event.window.data1, event.window.data2);
+            PostSize(queue);
             break;
-          }
           case SDL_WINDOWEVENT_CLOSE:
             queue.Post(WM_CLOSE);
             break;
@@ -421,7 +470,22 @@ class SdlVideo : public Video {
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
         const bool down = event.type == SDL_KEYDOWN;
-        const int dik = ScancodeToDik(event.key.keysym.scancode);
+        const SDL_Scancode code = event.key.keysym.scancode;
+        const int enter = code == SDL_SCANCODE_RETURN ? 0 : code == SDL_SCANCODE_KP_ENTER ? 1 : -1;
+        if (enter >= 0) {
+          // Alt+Enter belongs to the window, as on Windows: it arrives as a system key, and
+          // neither its press nor its release reaches the key table or the key messages.
+          if (down && (event.key.keysym.mod & KMOD_ALT) != 0) {
+            swallowedEnter[static_cast<size_t>(enter)] = true;
+            if (!event.key.repeat) queue.Post(WM_SYSKEYDOWN, VK_RETURN, kAltHeld);
+            break;
+          }
+          if (swallowedEnter[static_cast<size_t>(enter)]) {
+            swallowedEnter[static_cast<size_t>(enter)] = down && event.key.repeat;
+            if (!down || event.key.repeat) break;
+          }
+        }
+        const int dik = ScancodeToDik(code);
         input.SetKey(dik, down);
         const int vk = DikToVirtualKey(dik);
         intptr_t flags = 0;
@@ -432,7 +496,8 @@ class SdlVideo : public Video {
         break;
       }
       case SDL_MOUSEMOTION:
-        queue.Post(WM_MOUSEMOVE, input.MouseButtons(), MakeLParam(event.motion.x, event.motion.y));
+        queue.Post(WM_MOUSEMOVE, input.MouseButtons(),
+                   PicturePosition(event.motion.x, event.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -441,9 +506,12 @@ class SdlVideo : public Video {
         if (event.button.button == SDL_BUTTON_LEFT) index = 0;
         if (event.button.button == SDL_BUTTON_RIGHT) index = 1;
         if (index < 0) break;
+        int px = 0;
+        int py = 0;
+        scaler.View().ToPicture(event.button.x, event.button.y, &px, &py);
         if (!down) {
-          if (presses.ReleaseNow(index, event.button.timestamp, event.button.x, event.button.y)) {
-            ApplyRelease({index, event.button.x, event.button.y}, queue);
+          if (presses.ReleaseNow(index, event.button.timestamp, px, py)) {
+            ApplyRelease({index, px, py}, queue);
           }
           break;
         }
@@ -451,7 +519,7 @@ class SdlVideo : public Video {
         if (presses.Press(index, event.button.timestamp, &release)) ApplyRelease(release, queue);
         input.SetMouseButton(index, true);
         queue.Post(index == 0 ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, input.MouseButtons(),
-                   MakeLParam(event.button.x, event.button.y));
+                   MakeLParam(px, py));
         break;
       }
       default:
@@ -466,23 +534,22 @@ class SdlVideo : public Video {
                MakeLParam(release.x, release.y));
   }
 
-  // The picture last sent to the window, and where.
-  std::vector<uint16_t> shown;
-  int shownX = 0;
-  int shownY = 0;
+  // Set when the whole client area must be drawn again (new size, mode, first frame).
   bool repaint = true;
   bool started = false;
   bool fullScreen = false;
   PressStretcher presses;
   bool presentWait = false;
-  // Presents are paced here, the renderer being unable to wait for the refresh itself.
   bool ownPacing = false;
   PresentPacer pacer;
+  PictureScaler scaler;
+  // An Enter pressed with Alt whose repeats and release are kept from the program.
+  std::array<bool, 2> swallowedEnter = {false, false};
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
-  int textureWidth = 0;
-  int textureHeight = 0;
+  // The window surface the last present drew into; SDL replaces it when the size changes.
+  SDL_Surface* drawnSurface = nullptr;
+  // A 0x00RRGGBB copy of the client area for window surfaces of another format.
+  SDL_Surface* staging = nullptr;
 };
 
 }  // namespace

@@ -6,8 +6,10 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Messages.h"
+#include "platform/ScaledView.h"
 #include "platform/Surface.h"
 
 namespace platform {
@@ -55,12 +57,26 @@ class Video {
   // mouse offsets subtract them).
   virtual void BorderMetrics(int* frameHeight, int* captionHeight) const = 0;
 
-  // Shows the picture. Scaled to fit in full screen; otherwise unscaled, its top-left corner at
-  // (originX, originY) in screen pixels as last reported by the program, so a maximised window
-  // shows it where the program centred it.
-  virtual void Present(const Surface& picture, int originX, int originY) = 0;
+  // Shows the picture as large as the client area allows with its aspect kept, centred, black
+  // bars beside it, in every mode. changed lists the parts that differ from the picture last
+  // presented, and only those reach the display, unless the window lost what it showed (a new
+  // size or mode, the first frame): then all of it does. Sizes and mouse positions reach the
+  // program in picture pixels of that view, and a window is always reported restored: its
+  // picture already fills it, so the program's own centring of a maximised picture must not
+  // shift it again. (originX, originY) is where the program last placed the picture's corner on
+  // the screen; it is kept for the record only.
+  virtual void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+                              int originX, int originY) = 0;
+  // Presents the whole picture as changed.
+  void Present(const Surface& picture, int originX, int originY) {
+    PresentChanged(picture, {{0, 0, picture.Width(), picture.Height()}}, originX, originY);
+  }
   // Whether presents wait for the display's vertical refresh.
   virtual void SetPresentWait(bool wait) = 0;
+  // Switches between the window (captioned or borderless, as created) and full screen; false
+  // when the window system refused, the mode then being unchanged.
+  virtual bool SetFullScreen(bool fullScreen) = 0;
+  virtual bool IsFullScreen() const = 0;
 
   // Turns pending window-system events into messages on the queue.
   virtual void PumpEvents(MessageQueue& queue) = 0;
@@ -89,8 +105,11 @@ class MemoryVideo : public Video {
   void SetTopMost(bool topMost) override { window.topMost = topMost; }
   void ClientOrigin(int* x, int* y) const override;
   void BorderMetrics(int* frameHeight, int* captionHeight) const override;
-  void Present(const Surface& picture, int originX, int originY) override;
+  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
+                      int originY) override;
   void SetPresentWait(bool wait) override { presentWait = wait; }
+  bool SetFullScreen(bool fullScreen) override;
+  bool IsFullScreen() const override { return window.mode == WindowMode::kFullScreen; }
   void PumpEvents(MessageQueue& queue) override;
 
   // Test controls.
@@ -99,6 +118,7 @@ class MemoryVideo : public Video {
   int screenHeight = 768;
   bool failStart = false;
   bool failCreate = false;
+  bool failFullScreen = false;
   bool presentWait = false;
   int cursorX = 0;
   int cursorY = 0;
@@ -109,6 +129,9 @@ class MemoryVideo : public Video {
   bool windowOpen = false;
   int windowsCreated = 0;
   int presents = 0;
+  int fullScreenSwitches = 0;
+  // The parts the last present was told had changed.
+  std::vector<PixelRect> lastChanged;
   int lastOriginX = 0;
   int lastOriginY = 0;
   std::unique_ptr<Surface, void (*)(Surface*)> lastPicture{nullptr, &Surface::Release};

@@ -1,18 +1,25 @@
 // Display bring-up, the back buffer and its present, input state and the frame-rate counter.
 // The picture is always kept in one software back buffer and copied to the screen at each flip,
 // in every mode: the framework's redraw list works with either a flipping pair or a single back
-// buffer, and a copy keeps the back buffer's content the same from frame to frame.
+// buffer, and a copy keeps the back buffer's content the same from frame to frame. The front
+// buffer keeps the picture last presented, so that a flip sends only what changed.
 
 #include "qz/qz.h"
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/Input.h"
 #include "platform/MessageBox.h"
+#include "platform/PictureScaler.h"
 #include "platform/Timer.h"
 #include "qz/DebugFont.h"
 
 namespace {
+
+// Each changed part is one request to the window system; beyond this many the rest go as one.
+constexpr int kMaxChangedParts = 16;
 
 struct QZState {
   QZWindow* window = nullptr;
@@ -23,6 +30,8 @@ struct QZState {
   int windowX = 0;
   int windowY = 0;
   int mouseAcquired = 0;
+  // Set by a new display: its first flip presents everything, whatever the new front holds.
+  bool presentAll = true;
   std::string lastError;
   // Frame-rate measurement over whole seconds of real time.
   uint64_t fpsWindowStart = 0;
@@ -52,6 +61,7 @@ int InitDisplay(QZWindow* window, int width, int height, bool fullScreen) {
   }
   s.window = window;
   s.fullScreen = fullScreen;
+  s.presentAll = true;
   s.fpsWindowStart = platform::SteadyMilliseconds();
   s.fpsFrames = 0;
   s.fps = 0.0f;
@@ -138,8 +148,25 @@ void QZFreeDirectX() {
 int QZFlip() {
   QZState& s = State();
   if (!s.back || !s.window) return 0;
-  s.front->Blit(nullptr, s.back, nullptr, 0);
-  s.window->Present(*s.back, s.windowX, s.windowY);
+  // The front buffer holds the picture last presented: what differs from it is all the display
+  // needs, and only that is copied over.
+  const int width = s.back->Width();
+  std::vector<platform::PixelRect> changed;
+  if (s.presentAll) {
+    changed.push_back({0, 0, width, s.back->Height()});
+    s.presentAll = false;
+  } else {
+    changed = platform::ChangedRects(s.front->Pixels(), s.back->Pixels(), width, s.back->Height(),
+                                     width, kMaxChangedParts);
+  }
+  for (const platform::PixelRect& part : changed) {
+    for (int y = part.y; y < part.y + part.height; ++y) {
+      const size_t offset = static_cast<size_t>(y) * width + part.x;
+      std::memcpy(s.front->Pixels() + offset, s.back->Pixels() + offset,
+                  static_cast<size_t>(part.width) * sizeof(uint16_t));
+    }
+  }
+  s.window->PresentChanged(*s.back, changed, s.windowX, s.windowY);
 
   const uint64_t now = platform::SteadyMilliseconds();
   ++s.fpsFrames;

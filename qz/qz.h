@@ -37,7 +37,8 @@ void QZFreeFont();
 void QZFreeDirectInput();
 void QZFreeDirectX();
 
-// Presents the back buffer (windowed: at the client origin last given to QZSetWindowXY).
+// Presents the parts of the back buffer that changed since the last flip; the front buffer then
+// holds the picture presented. The origin last given to QZSetWindowXY goes with it.
 int QZFlip();
 void QZSetWindowXY(int x, int y);
 // Presented frames per second, measured over the last second of real time.

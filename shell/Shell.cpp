@@ -123,6 +123,17 @@ void OnSize(uintptr_t wParam, intptr_t lParam) {
   }
 }
 
+// Alt+Enter: the window goes full screen or back, and the choice is kept in setup.ini for the
+// next start, as the program reads it there.
+void ToggleFullScreen() {
+  if (!shell.windowExists) return;
+  const bool next = shell.fullScreen == 0;
+  if (!Window().SetFullScreen(next)) return;
+  shell.fullScreen = next ? 1 : 0;
+  TheMousePointer().SetFullScreen(shell.fullScreen);
+  platform::WriteProfileString("setup", "fullscreen", next ? "1" : "0", ".\\setup.ini");
+}
+
 // Frame-loop step 3 without spinning: while the window is inactive no frame runs, and the loop
 // sleeps until the next tick instead of turning on the empty queue.
 void IdleWhileInactive() {
@@ -209,6 +220,9 @@ intptr_t MainWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     case platform::WM_KEYUP:
       if (wParam == platform::VK_ESCAPE) platform::Messages().Post(platform::WM_CLOSE);
       if (wParam == platform::VK_F1) SetShowFrameRate(1 - GetShowFrameRate());
+      break;
+    case platform::WM_SYSKEYDOWN:
+      if (wParam == platform::VK_RETURN) ToggleFullScreen();
       break;
     case platform::WM_SYSCOMMAND:
       if (wParam == platform::SC_KEYMENU) return 0;  // Alt does not open the system menu

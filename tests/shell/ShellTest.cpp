@@ -21,6 +21,7 @@
 #include "framework/Timer.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
+#include "platform/Profile.h"
 #include "platform/Video.h"
 #include "shell/Shell.h"
 
@@ -364,6 +365,60 @@ TEST_F(ShellTest, F1AgainHidesTheRateAndRestoresItsCorner) {
       notScene += memory->lastPicture->PixelAt(x, y) != kGreen ? 1 : 0;
   }
   EXPECT_EQ(notScene, 0);
+}
+
+std::string ReadSetup(const char* key) {
+  char value[32];
+  platform::ReadProfileString("setup", key, "missing", value, sizeof(value), ".\\setup.ini");
+  return value;
+}
+
+TEST_F(ShellTest, AltEnterSwitchesFullScreenBothWaysAndTheNextStartOpensTheSameWay) {
+  WriteSetup("[setup]\nfullscreen=0\nnowindow=0\n");
+  std::vector<bool> modes;
+  std::vector<std::string> written;
+  screen->onFrame = [&](int frame) {
+    modes.push_back(memory->IsFullScreen());
+    written.push_back(ReadSetup("fullscreen"));
+    if (frame <= 2) platform::Messages().Post(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+    // Enter without Alt is the program's own key, not a switch.
+    if (frame == 3) platform::Messages().Post(platform::WM_KEYDOWN, platform::VK_RETURN, 0);
+  };
+  screen->quitAfter = 4;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(modes, (std::vector<bool>{false, true, false, false}));
+  EXPECT_EQ(written, (std::vector<std::string>{"0", "1", "0", "0"}));
+  EXPECT_EQ(memory->fullScreenSwitches, 2);
+  EXPECT_EQ(ReadSetup("nowindow"), "0");  // the rest of the file stays
+
+  // Switched to full screen and ended there: the next start is full screen.
+  screen->onFrame = [](int frame) {
+    if (frame == 1) platform::Messages().Post(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+  };
+  // A new process: the quit message the last one left behind is gone with it.
+  platform::Messages().Clear();
+  screen->frames = 0;
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(ReadSetup("fullscreen"), "1");
+  platform::Messages().Clear();
+  screen->onFrame = nullptr;
+  screen->frames = 0;
+  screen->quitAfter = 1;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->window.mode, platform::WindowMode::kFullScreen);
+  EXPECT_EQ(memory->windowsCreated, 3);
+}
+
+TEST_F(ShellTest, RefusedSwitchKeepsTheWindowAndWritesNothing) {
+  memory->failFullScreen = true;
+  screen->onFrame = [](int frame) {
+    if (frame == 1) platform::Messages().Post(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+  };
+  screen->quitAfter = 3;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  EXPECT_FALSE(memory->IsFullScreen());
+  EXPECT_EQ(ReadSetup("fullscreen"), "missing");
 }
 
 }  // namespace

@@ -1,0 +1,150 @@
+#include "platform/PictureScaler.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace platform {
+
+namespace {
+
+// Rows this close count as one band: a call per band costs more than the few rows between.
+constexpr int kJoinGap = 8;
+
+uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight) {
+  const uint32_t keep = 256 - weight;
+  const uint32_t redBlue = (((a & 0xFF00FF) * keep + (b & 0xFF00FF) * weight) >> 8) & 0xFF00FF;
+  const uint32_t green = (((a & 0x00FF00) * keep + (b & 0x00FF00) * weight) >> 8) & 0x00FF00;
+  return redBlue | green;
+}
+
+const uint32_t* WideTable() {
+  static const std::vector<uint32_t> table = [] {
+    std::vector<uint32_t> t(65536);
+    for (uint32_t v = 0; v < 65536; ++v) {
+      const uint32_t r = ((v >> 11) & 31) * 255 / 31;
+      const uint32_t g = ((v >> 5) & 63) * 255 / 63;
+      const uint32_t b = (v & 31) * 255 / 31;
+      t[v] = (r << 16) | (g << 8) | b;
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+}  // namespace
+
+uint32_t PictureScaler::Widen(uint16_t pixel) {
+  return WideTable()[pixel];
+}
+
+std::vector<PictureScaler::Tap> PictureScaler::Taps(int pictureSize, int clientSize) {
+  std::vector<Tap> taps(static_cast<size_t>(clientSize));
+  const int64_t factor = std::max(clientSize / pictureSize, 1);
+  const int64_t repeated = pictureSize * factor;
+  // 16.16 fixed point: the centre of each client pixel in the repeated picture. At a whole
+  // factor the step is exactly 1 and every weight is 0.
+  const int64_t step = (repeated << 16) / clientSize;
+  for (int i = 0; i < clientSize; ++i) {
+    int64_t u = ((2 * int64_t{i} + 1) * step) / 2 - 32768;
+    u = std::clamp<int64_t>(u, 0, (repeated - 1) << 16);
+    const int64_t i0 = u >> 16;
+    const int64_t i1 = std::min(i0 + 1, repeated - 1);
+    Tap& tap = taps[static_cast<size_t>(i)];
+    tap.first = static_cast<int>(i0 / factor);
+    tap.second = static_cast<int>(i1 / factor);
+    tap.weight = tap.first == tap.second ? 0 : static_cast<uint32_t>((u & 0xFFFF) >> 8);
+  }
+  return taps;
+}
+
+void PictureScaler::SetView(const ScaledView& next) {
+  const PixelRect& a = view.Placement();
+  const PixelRect& b = next.Placement();
+  const bool same = prepared && a.width == b.width && a.height == b.height &&
+                    view.PictureWidth() == next.PictureWidth() &&
+                    view.PictureHeight() == next.PictureHeight();
+  view = next;
+  if (same) return;
+  columns = Taps(next.PictureWidth(), b.width);
+  rows = Taps(next.PictureHeight(), b.height);
+  prepared = true;
+}
+
+void PictureScaler::Render(const uint16_t* picture, int picturePitchBytes, const PixelRect& rect,
+                           uint32_t* dest, int destPitchBytes) const {
+  if (!prepared || !picture || !dest) return;
+  const int x0 = std::max(rect.x, 0);
+  const int y0 = std::max(rect.y, 0);
+  const int x1 = std::min(rect.x + rect.width, view.ClientWidth());
+  const int y1 = std::min(rect.y + rect.height, view.ClientHeight());
+  if (x0 >= x1 || y0 >= y1) return;
+  const PixelRect& place = view.Placement();
+  const uint32_t* wide = WideTable();
+  // The part of each row that lies over the picture; the rest is bar.
+  const int px0 = std::clamp(x0, place.x, place.x + place.width);
+  const int px1 = std::clamp(x1, place.x, place.x + place.width);
+  for (int y = y0; y < y1; ++y) {
+    uint32_t* out = reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dest) +
+                                                static_cast<std::ptrdiff_t>(y) * destPitchBytes);
+    const int py = y - place.y;
+    if (py < 0 || py >= place.height || px0 >= px1) {
+      std::fill(out + x0, out + x1, 0u);
+      continue;
+    }
+    std::fill(out + x0, out + px0, 0u);
+    std::fill(out + px1, out + x1, 0u);
+    const Tap& row = rows[static_cast<size_t>(py)];
+    const auto* base = reinterpret_cast<const uint8_t*>(picture);
+    const auto* top = reinterpret_cast<const uint16_t*>(
+        base + static_cast<std::ptrdiff_t>(row.first) * picturePitchBytes);
+    const auto* bottom = reinterpret_cast<const uint16_t*>(
+        base + static_cast<std::ptrdiff_t>(row.second) * picturePitchBytes);
+    for (int x = px0; x < px1; ++x) {
+      const Tap& column = columns[static_cast<size_t>(x - place.x)];
+      uint32_t colour = wide[top[column.first]];
+      if (column.weight != 0) colour = Blend(colour, wide[top[column.second]], column.weight);
+      if (row.weight != 0) {
+        uint32_t below = wide[bottom[column.first]];
+        if (column.weight != 0) below = Blend(below, wide[bottom[column.second]], column.weight);
+        colour = Blend(colour, below, row.weight);
+      }
+      out[x] = colour;
+    }
+  }
+}
+
+std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
+                                    int height, int pitchPixels, int maxRects) {
+  std::vector<PixelRect> rects;
+  if (!before || !after || width <= 0 || height <= 0) return rects;
+  maxRects = std::max(maxRects, 1);
+  int lastChangedRow = -1;
+  for (int y = 0; y < height; ++y) {
+    const uint16_t* a = before + static_cast<std::ptrdiff_t>(y) * pitchPixels;
+    const uint16_t* b = after + static_cast<std::ptrdiff_t>(y) * pitchPixels;
+    if (std::memcmp(a, b, static_cast<size_t>(width) * sizeof(uint16_t)) == 0) continue;
+    int left = 0;
+    while (a[left] == b[left])
+      ++left;
+    int right = width - 1;
+    while (a[right] == b[right])
+      --right;
+    const bool join = !rects.empty() && (y - lastChangedRow <= kJoinGap ||
+                                         static_cast<int>(rects.size()) == maxRects);
+    if (join) {
+      PixelRect& r = rects.back();
+      const int x0 = std::min(r.x, left);
+      const int x1 = std::max(r.x + r.width, right + 1);
+      r.x = x0;
+      r.width = x1 - x0;
+      r.height = y + 1 - r.y;
+    } else {
+      rects.push_back({left, y, right + 1 - left, 1});
+    }
+    lastChangedRow = y;
+  }
+  return rects;
+}
+
+}  // namespace platform
