@@ -70,26 +70,9 @@ as_player() {
     SDL_AUDIODRIVER=dummy "$@"
 }
 
-wait_until() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-pids_of() {
-  local program=$1 pid
-  for exe in /proc/[0-9]*/exe; do
-    pid=${exe#/proc/}
-    pid=${pid%/exe}
-    [ "$(readlink "$exe" 2>/dev/null)" = "$program" ] && echo "$pid"
-  done
-}
+source "$(dirname "$0")/polling.sh"
 running() { [ -n "$(pids_of "$1")" ]; }
 folder_is() { [ "$(readlink "/proc/$1/cwd")" = "$2" ]; }
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 found_window() { [ -n "$(window_named "$1")" ]; }
 click() {
   xdotool mousemove --window "$1" "$2" "$3"

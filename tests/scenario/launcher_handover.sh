@@ -38,26 +38,7 @@ game_dir="$launcher_dir/Zeppolo"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-# Polls a command for up to $1 tenths of a second; true as soon as it succeeds.
-wait_until() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# The ids of the running processes whose program is the given file.
-pids_of() {
-  local program=$1 pid
-  for exe in /proc/[0-9]*/exe; do
-    pid=${exe#/proc/}
-    pid=${pid%/exe}
-    [ "$(readlink "$exe" 2>/dev/null)" = "$program" ] && echo "$pid"
-  done
-}
+source "$(dirname "$0")/polling.sh"
 # The arguments of a process, one a line, without the program itself.
 arguments_of() { tr '\0' '\n' <"/proc/$1/cmdline" | tail -n +2; }
 folder_of() { readlink "/proc/$1/cwd"; }
@@ -72,7 +53,6 @@ click() {
   xdotool mouseup 1
 }
 
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 found_window() { [ -n "$(window_named "$1")" ]; }
 single_pid() {
   local list

@@ -24,16 +24,7 @@ trap cleanup EXIT
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-wait_until() {
-  local tenths=$1
-  shift
-  for ((i = 0; i < tenths; i++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+source "$(dirname "$0")/polling.sh"
 found_window() { [ -n "$(window_named "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 click() {
