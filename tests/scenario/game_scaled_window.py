@@ -263,7 +263,8 @@ def main():
         if not wait_for(lambda: geometry(window) == (0, 0, display_w, display_h)):
             fail("Alt+Enter did not make the window full screen: %s" % (geometry(window),))
             return
-        if setup_value(game_dir) != "1":
+        # The window manager may show the new geometry before the program has written its choice.
+        if not wait_for(lambda: setup_value(game_dir) == "1"):
             fail("full screen is not kept in setup.ini: fullscreen=%s" % setup_value(game_dir))
         seen = gw.settled_board(screen, reader)
         if not gw.check_board("full screen", board, seen) or \
@@ -275,7 +276,7 @@ def main():
             return
         note("Alt+Enter again: back to a %d x %d window (it was %d x %d)" %
              (geometry(window)[2:] + windowed[2:]))
-        if setup_value(game_dir) != "0":
+        if not wait_for(lambda: setup_value(game_dir) == "0"):
             fail("the window is not kept in setup.ini: fullscreen=%s" % setup_value(game_dir))
 
         # 4. Full screen once more, then the game ends: the next start opens full screen.
