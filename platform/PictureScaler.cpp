@@ -114,22 +114,39 @@ void PictureScaler::Render(const uint16_t* picture, int picturePitchBytes, const
   }
 }
 
-std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
-                                    int height, int pitchPixels, int maxRects) {
+namespace {
+
+// The first and last pixel that differ within [from, to) of a row, when any does.
+bool ChangedSpan(const uint16_t* a, const uint16_t* b, int from, int to, int* left, int* right) {
+  if (from >= to ||
+      std::memcmp(a + from, b + from, static_cast<size_t>(to - from) * sizeof(uint16_t)) == 0) {
+    return false;
+  }
+  int l = from;
+  while (a[l] == b[l])
+    ++l;
+  int r = to - 1;
+  while (a[r] == b[r])
+    --r;
+  *left = l;
+  *right = r;
+  return true;
+}
+
+// The band search shared by both comparisons; rowChange(y, a, b, &left, &right) says whether
+// row y differs and, when it does, its first and last differing columns.
+template <typename RowChange>
+std::vector<PixelRect> FindChangedBands(const uint16_t* before, const uint16_t* after, int height,
+                                        int pitchPixels, int maxRects, RowChange rowChange) {
   std::vector<PixelRect> rects;
-  if (!before || !after || width <= 0 || height <= 0) return rects;
   maxRects = std::max(maxRects, 1);
   int lastChangedRow = -1;
   for (int y = 0; y < height; ++y) {
     const uint16_t* a = before + static_cast<std::ptrdiff_t>(y) * pitchPixels;
     const uint16_t* b = after + static_cast<std::ptrdiff_t>(y) * pitchPixels;
-    if (std::memcmp(a, b, static_cast<size_t>(width) * sizeof(uint16_t)) == 0) continue;
     int left = 0;
-    while (a[left] == b[left])
-      ++left;
-    int right = width - 1;
-    while (a[right] == b[right])
-      --right;
+    int right = 0;
+    if (!rowChange(y, a, b, &left, &right)) continue;
     const bool join = !rects.empty() && (y - lastChangedRow <= kJoinGap ||
                                          static_cast<int>(rects.size()) == maxRects);
     if (join) {
@@ -145,6 +162,64 @@ std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* afte
     lastChangedRow = y;
   }
   return rects;
+}
+
+}  // namespace
+
+std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
+                                    int height, int pitchPixels, int maxRects) {
+  if (!before || !after || width <= 0 || height <= 0) return {};
+  return FindChangedBands(before, after, height, pitchPixels, maxRects,
+                          [width](int, const uint16_t* a, const uint16_t* b, int* left,
+                                  int* right) { return ChangedSpan(a, b, 0, width, left, right); });
+}
+
+std::vector<PixelRect> ChangedRectsWithin(const uint16_t* before, const uint16_t* after, int width,
+                                          int height, int pitchPixels, int maxRects,
+                                          const std::vector<PixelRect>& areas) {
+  if (!before || !after || width <= 0 || height <= 0) return {};
+  // The areas clipped to the picture, left edges first, so that each row's pieces can be joined
+  // into separate runs in one walk: two areas far apart on a row leave the gap between them
+  // uncompared.
+  std::vector<PixelRect> clipped;
+  clipped.reserve(areas.size());
+  for (const PixelRect& area : areas) {
+    const int x0 = std::max(area.x, 0);
+    const int x1 = std::min(area.x + std::max(area.width, 0), width);
+    const int y0 = std::max(area.y, 0);
+    const int y1 = std::min(area.y + std::max(area.height, 0), height);
+    if (x0 < x1 && y0 < y1) clipped.push_back({x0, y0, x1 - x0, y1 - y0});
+  }
+  if (clipped.empty()) return {};
+  std::sort(clipped.begin(), clipped.end(),
+            [](const PixelRect& p, const PixelRect& q) { return p.x < q.x; });
+  return FindChangedBands(
+      before, after, height, pitchPixels, maxRects,
+      [&clipped](int y, const uint16_t* a, const uint16_t* b, int* left, int* right) {
+        bool changed = false;
+        int runStart = 0;
+        int runEnd = -1;  // no run yet
+        auto compareRun = [&]() {
+          int l = 0;
+          int r = 0;
+          if (!ChangedSpan(a, b, runStart, runEnd, &l, &r)) return;
+          if (!changed) *left = l;
+          *right = r;
+          changed = true;
+        };
+        for (const PixelRect& area : clipped) {
+          if (y < area.y || y >= area.y + area.height) continue;
+          if (runEnd >= 0 && area.x <= runEnd) {
+            runEnd = std::max(runEnd, area.x + area.width);
+            continue;
+          }
+          if (runEnd >= 0) compareRun();
+          runStart = area.x;
+          runEnd = area.x + area.width;
+        }
+        if (runEnd >= 0) compareRun();
+        return changed;
+      });
 }
 
 }  // namespace platform
