@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -116,16 +117,29 @@ void PictureScaler::Render(const uint16_t* picture, int picturePitchBytes, const
 
 namespace {
 
-// The first and last pixel that differ within [from, to) of a row, when any does.
+// The first and last pixel that differ within [from, to) of a row, when any does. The ends are
+// found four pixels at a time: a changed row is often changed only in a short part of a long run.
 bool ChangedSpan(const uint16_t* a, const uint16_t* b, int from, int to, int* left, int* right) {
   if (from >= to ||
       std::memcmp(a + from, b + from, static_cast<size_t>(to - from) * sizeof(uint16_t)) == 0) {
     return false;
   }
+  auto sameFour = [a, b](int at) {
+    uint64_t x = 0;
+    uint64_t y = 0;
+    std::memcpy(&x, a + at, sizeof x);
+    std::memcpy(&y, b + at, sizeof y);
+    return x == y;
+  };
   int l = from;
+  while (l + 4 <= to && sameFour(l))
+    l += 4;
   while (a[l] == b[l])
     ++l;
-  int r = to - 1;
+  int r = to;
+  while (r - 4 >= l && sameFour(r - 4))
+    r -= 4;
+  --r;
   while (a[r] == b[r])
     --r;
   *left = l;
@@ -193,33 +207,46 @@ std::vector<PixelRect> ChangedRectsWithin(const uint16_t* before, const uint16_t
   if (clipped.empty()) return {};
   std::sort(clipped.begin(), clipped.end(),
             [](const PixelRect& p, const PixelRect& q) { return p.x < q.x; });
-  return FindChangedBands(
-      before, after, height, pitchPixels, maxRects,
-      [&clipped](int y, const uint16_t* a, const uint16_t* b, int* left, int* right) {
-        bool changed = false;
-        int runStart = 0;
-        int runEnd = -1;  // no run yet
-        auto compareRun = [&]() {
-          int l = 0;
-          int r = 0;
-          if (!ChangedSpan(a, b, runStart, runEnd, &l, &r)) return;
-          if (!changed) *left = l;
-          *right = r;
-          changed = true;
-        };
-        for (const PixelRect& area : clipped) {
-          if (y < area.y || y >= area.y + area.height) continue;
-          if (runEnd >= 0 && area.x <= runEnd) {
-            runEnd = std::max(runEnd, area.x + area.width);
-            continue;
-          }
-          if (runEnd >= 0) compareRun();
-          runStart = area.x;
-          runEnd = area.x + area.width;
-        }
-        if (runEnd >= 0) compareRun();
-        return changed;
-      });
+  // Rows between two consecutive area edges are covered by the same areas: their runs are worked
+  // out once per such stretch, not once per row.
+  std::vector<int> edges;
+  edges.reserve(clipped.size() * 2);
+  for (const PixelRect& area : clipped) {
+    edges.push_back(area.y);
+    edges.push_back(area.y + area.height);
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::vector<std::pair<int, int>> runs;
+  size_t stretch = 0;  // the stretch [edges[stretch - 1], edges[stretch]) the runs belong to
+  return FindChangedBands(before, after, height, pitchPixels, maxRects,
+                          [&](int y, const uint16_t* a, const uint16_t* b, int* left, int* right) {
+                            if (y < edges.front() || y >= edges.back()) return false;
+                            if (stretch == 0 || y >= edges[stretch]) {
+                              while (stretch < edges.size() && edges[stretch] <= y)
+                                ++stretch;
+                              runs.clear();
+                              for (const PixelRect& area : clipped) {
+                                if (y < area.y || y >= area.y + area.height) continue;
+                                if (!runs.empty() && area.x <= runs.back().second) {
+                                  runs.back().second =
+                                      std::max(runs.back().second, area.x + area.width);
+                                } else {
+                                  runs.emplace_back(area.x, area.x + area.width);
+                                }
+                              }
+                            }
+                            bool changed = false;
+                            for (const std::pair<int, int>& run : runs) {
+                              int l = 0;
+                              int r = 0;
+                              if (!ChangedSpan(a, b, run.first, run.second, &l, &r)) continue;
+                              if (!changed) *left = l;
+                              *right = r;
+                              changed = true;
+                            }
+                            return changed;
+                          });
 }
 
 }  // namespace platform

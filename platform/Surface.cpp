@@ -35,6 +35,14 @@ inline void MergeKeyed(uint16_t* dst, const uint16_t* src, const Pixels8& keys) 
 
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
   const Pixels8 keys = Pixels8{} + key;
+  // The last few pixels of a row at least a vector wide go as one more vector ending at the row's
+  // end, whose destination is read before anything is written: merging a pixel twice from the
+  // same old value gives what merging it once gave, and reading back pixels just stored would
+  // stall the processor. Most rows drawn (buttons, digits, sprites) are not a whole number of
+  // vectors wide.
+  const bool tail = count >= kLanes && count % kLanes != 0;
+  Pixels8 tailBefore{};
+  if (tail) std::memcpy(&tailBefore, dst + count - kLanes, sizeof tailBefore);
   int i = 0;
   for (; i + 4 * kLanes <= count; i += 4 * kLanes) {
     MergeKeyed(dst + i, src + i, keys);
@@ -44,6 +52,14 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
   }
   for (; i + kLanes <= count; i += kLanes) {
     MergeKeyed(dst + i, src + i, keys);
+  }
+  if (tail) {
+    Pixels8 s;
+    std::memcpy(&s, src + count - kLanes, sizeof s);
+    const Pixels8 isKey = reinterpret_cast<Pixels8>(s == keys);
+    const Pixels8 merged = (tailBefore & isKey) | (s & ~isKey);
+    std::memcpy(dst + count - kLanes, &merged, sizeof merged);
+    return;
   }
   for (; i < count; ++i) {
     const uint16_t s = src[i];

@@ -339,5 +339,32 @@ TEST(SurfaceTouched, NoChangedPixelEscapesTheNotesEvenPastTheLimit) {
   }
 }
 
+// Keyed copies run a vector at a time with the row's last pixels merged by one more vector; every
+// row width, narrow ones included, must match a pixel-by-pixel copy.
+TEST(SurfaceBlit, KeyedCopiesMatchAPixelByPixelCopyAtEveryRowWidth) {
+  std::mt19937 rng(3);
+  const uint16_t key = 31;
+  for (int w = 1; w <= 70; ++w) {
+    SurfacePtr src = Make(w, 3);
+    SurfacePtr dst = Make(80, 5);
+    for (int i = 0; i < w * 3; ++i)
+      src->Pixels()[i] = (rng() % 3 == 0) ? key : static_cast<uint16_t>(rng() | 0x8000);
+    FillPattern(*dst);
+    src->SetColorKey(key);
+    const Surface& source = *src;
+    std::vector<uint16_t> expected(static_cast<const Surface&>(*dst).Pixels(),
+                                   static_cast<const Surface&>(*dst).Pixels() + 80 * 5);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x)
+        if (source.PixelAt(x, y) != key) expected[(y + 1) * 80 + 5 + x] = source.PixelAt(x, y);
+    const Rect at{5, 1, 5 + w, 4};
+    ASSERT_EQ(dst->Blit(&at, src.get(), nullptr, kBlitKeySource), 1);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 80; ++x)
+        ASSERT_EQ(dst->PixelAt(x, y), expected[y * 80 + x])
+            << "width " << w << " at " << x << "," << y;
+  }
+}
+
 }  // namespace
 }  // namespace platform
