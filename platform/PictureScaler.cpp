@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -114,22 +115,52 @@ void PictureScaler::Render(const uint16_t* picture, int picturePitchBytes, const
   }
 }
 
-std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
-                                    int height, int pitchPixels, int maxRects) {
+namespace {
+
+// The first and last pixel that differ within [from, to) of a row, when any does. The ends are
+// found four pixels at a time: a changed row is often changed only in a short part of a long run.
+bool ChangedSpan(const uint16_t* a, const uint16_t* b, int from, int to, int* left, int* right) {
+  if (from >= to ||
+      std::memcmp(a + from, b + from, static_cast<size_t>(to - from) * sizeof(uint16_t)) == 0) {
+    return false;
+  }
+  auto sameFour = [a, b](int at) {
+    uint64_t x = 0;
+    uint64_t y = 0;
+    std::memcpy(&x, a + at, sizeof x);
+    std::memcpy(&y, b + at, sizeof y);
+    return x == y;
+  };
+  int l = from;
+  while (l + 4 <= to && sameFour(l))
+    l += 4;
+  while (a[l] == b[l])
+    ++l;
+  int r = to;
+  while (r - 4 >= l && sameFour(r - 4))
+    r -= 4;
+  --r;
+  while (a[r] == b[r])
+    --r;
+  *left = l;
+  *right = r;
+  return true;
+}
+
+// The band search shared by both comparisons; rowChange(y, a, b, &left, &right) says whether
+// row y differs and, when it does, its first and last differing columns.
+template <typename RowChange>
+std::vector<PixelRect> FindChangedBands(const uint16_t* before, const uint16_t* after, int height,
+                                        int pitchPixels, int maxRects, RowChange rowChange) {
   std::vector<PixelRect> rects;
-  if (!before || !after || width <= 0 || height <= 0) return rects;
   maxRects = std::max(maxRects, 1);
   int lastChangedRow = -1;
   for (int y = 0; y < height; ++y) {
     const uint16_t* a = before + static_cast<std::ptrdiff_t>(y) * pitchPixels;
     const uint16_t* b = after + static_cast<std::ptrdiff_t>(y) * pitchPixels;
-    if (std::memcmp(a, b, static_cast<size_t>(width) * sizeof(uint16_t)) == 0) continue;
     int left = 0;
-    while (a[left] == b[left])
-      ++left;
-    int right = width - 1;
-    while (a[right] == b[right])
-      --right;
+    int right = 0;
+    if (!rowChange(y, a, b, &left, &right)) continue;
     const bool join = !rects.empty() && (y - lastChangedRow <= kJoinGap ||
                                          static_cast<int>(rects.size()) == maxRects);
     if (join) {
@@ -145,6 +176,77 @@ std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* afte
     lastChangedRow = y;
   }
   return rects;
+}
+
+}  // namespace
+
+std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
+                                    int height, int pitchPixels, int maxRects) {
+  if (!before || !after || width <= 0 || height <= 0) return {};
+  return FindChangedBands(before, after, height, pitchPixels, maxRects,
+                          [width](int, const uint16_t* a, const uint16_t* b, int* left,
+                                  int* right) { return ChangedSpan(a, b, 0, width, left, right); });
+}
+
+std::vector<PixelRect> ChangedRectsWithin(const uint16_t* before, const uint16_t* after, int width,
+                                          int height, int pitchPixels, int maxRects,
+                                          const std::vector<PixelRect>& areas) {
+  if (!before || !after || width <= 0 || height <= 0) return {};
+  // The areas clipped to the picture, left edges first, so that each row's pieces can be joined
+  // into separate runs in one walk: two areas far apart on a row leave the gap between them
+  // uncompared.
+  std::vector<PixelRect> clipped;
+  clipped.reserve(areas.size());
+  for (const PixelRect& area : areas) {
+    const int x0 = std::max(area.x, 0);
+    const int x1 = std::min(area.x + std::max(area.width, 0), width);
+    const int y0 = std::max(area.y, 0);
+    const int y1 = std::min(area.y + std::max(area.height, 0), height);
+    if (x0 < x1 && y0 < y1) clipped.push_back({x0, y0, x1 - x0, y1 - y0});
+  }
+  if (clipped.empty()) return {};
+  std::sort(clipped.begin(), clipped.end(),
+            [](const PixelRect& p, const PixelRect& q) { return p.x < q.x; });
+  // Rows between two consecutive area edges are covered by the same areas: their runs are worked
+  // out once per such stretch, not once per row.
+  std::vector<int> edges;
+  edges.reserve(clipped.size() * 2);
+  for (const PixelRect& area : clipped) {
+    edges.push_back(area.y);
+    edges.push_back(area.y + area.height);
+  }
+  std::sort(edges.begin(), edges.end());
+  edges.erase(std::unique(edges.begin(), edges.end()), edges.end());
+  std::vector<std::pair<int, int>> runs;
+  size_t stretch = 0;  // the stretch [edges[stretch - 1], edges[stretch]) the runs belong to
+  return FindChangedBands(before, after, height, pitchPixels, maxRects,
+                          [&](int y, const uint16_t* a, const uint16_t* b, int* left, int* right) {
+                            if (y < edges.front() || y >= edges.back()) return false;
+                            if (stretch == 0 || y >= edges[stretch]) {
+                              while (stretch < edges.size() && edges[stretch] <= y)
+                                ++stretch;
+                              runs.clear();
+                              for (const PixelRect& area : clipped) {
+                                if (y < area.y || y >= area.y + area.height) continue;
+                                if (!runs.empty() && area.x <= runs.back().second) {
+                                  runs.back().second =
+                                      std::max(runs.back().second, area.x + area.width);
+                                } else {
+                                  runs.emplace_back(area.x, area.x + area.width);
+                                }
+                              }
+                            }
+                            bool changed = false;
+                            for (const std::pair<int, int>& run : runs) {
+                              int l = 0;
+                              int r = 0;
+                              if (!ChangedSpan(a, b, run.first, run.second, &l, &r)) continue;
+                              if (!changed) *left = l;
+                              *right = r;
+                              changed = true;
+                            }
+                            return changed;
+                          });
 }
 
 }  // namespace platform

@@ -45,5 +45,11 @@ class PictureScaler {
 // maxRects come back (the last takes in the rest), since each rectangle costs the display a call.
 std::vector<PixelRect> ChangedRects(const uint16_t* before, const uint16_t* after, int width,
                                     int height, int pitchPixels, int maxRects);
+// The same, comparing only the parts inside areas (clipped to the picture; they may overlap): the
+// caller knows that nothing outside them can differ. Where the areas hold every difference, the
+// bands found are those ChangedRects would find.
+std::vector<PixelRect> ChangedRectsWithin(const uint16_t* before, const uint16_t* after, int width,
+                                          int height, int pitchPixels, int maxRects,
+                                          const std::vector<PixelRect>& areas);
 
 }  // namespace platform

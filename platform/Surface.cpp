@@ -1,6 +1,7 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace platform {
@@ -34,6 +35,14 @@ inline void MergeKeyed(uint16_t* dst, const uint16_t* src, const Pixels8& keys) 
 
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
   const Pixels8 keys = Pixels8{} + key;
+  // The last few pixels of a row at least a vector wide go as one more vector ending at the row's
+  // end, whose destination is read before anything is written: merging a pixel twice from the
+  // same old value gives what merging it once gave, and reading back pixels just stored would
+  // stall the processor. Most rows drawn (buttons, digits, sprites) are not a whole number of
+  // vectors wide.
+  const bool tail = count >= kLanes && count % kLanes != 0;
+  Pixels8 tailBefore{};
+  if (tail) std::memcpy(&tailBefore, dst + count - kLanes, sizeof tailBefore);
   int i = 0;
   for (; i + 4 * kLanes <= count; i += 4 * kLanes) {
     MergeKeyed(dst + i, src + i, keys);
@@ -44,13 +53,61 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int count, uint16_t key) {
   for (; i + kLanes <= count; i += kLanes) {
     MergeKeyed(dst + i, src + i, keys);
   }
+  if (tail) {
+    Pixels8 s;
+    std::memcpy(&s, src + count - kLanes, sizeof s);
+    const Pixels8 isKey = reinterpret_cast<Pixels8>(s == keys);
+    const Pixels8 merged = (tailBefore & isKey) | (s & ~isKey);
+    std::memcpy(dst + count - kLanes, &merged, sizeof merged);
+    return;
+  }
   for (; i < count; ++i) {
     const uint16_t s = src[i];
     if (s != key) dst[i] = s;
   }
 }
 
+int64_t Area(const Rect& r) {
+  return static_cast<int64_t>(r.right - r.left) * (r.bottom - r.top);
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
 }  // namespace
+
+void Surface::NoteTouched(const Rect& area) {
+  // Most frames draw the same few places again (buttons, the pointer, the panel), so the common
+  // case is a rectangle already noted.
+  for (const Rect& kept : touched) {
+    if (Contains(kept, area)) return;
+  }
+  // Notes the new one covers would only make the compare go over the same pixels twice.
+  touched.erase(std::remove_if(touched.begin(), touched.end(),
+                               [&area](const Rect& kept) { return Contains(area, kept); }),
+                touched.end());
+  if (static_cast<int>(touched.size()) < kMaxTouched) {
+    touched.push_back(area);
+    return;
+  }
+  size_t best = 0;
+  int64_t bestGrowth = INT64_MAX;
+  for (size_t i = 0; i < touched.size(); ++i) {
+    const int64_t growth = Area(Union(touched[i], area)) - Area(touched[i]);
+    if (growth < bestGrowth) {
+      bestGrowth = growth;
+      best = i;
+    }
+  }
+  touched[best] = Union(touched[best], area);
+}
 
 Surface::Surface(int w, int h)
     : width(w), height(h), pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {}
@@ -66,6 +123,7 @@ void Surface::Release(Surface* surface) {
 
 uint16_t* Surface::Lock() {
   ++lockCount;
+  NoteTouched({0, 0, width, height});
   return pixels.data();
 }
 
@@ -80,6 +138,7 @@ int Surface::Blit(const Rect* dstRect, const Surface* source, const Rect* srcRec
   if (IsEmptyOrInverted(dst) || IsEmptyOrInverted(src)) return 0;
   if (!IsInside(dst, width, height) || !IsInside(src, source->width, source->height)) return 0;
 
+  NoteTouched(dst);
   const bool keyed = (flags & kBlitKeySource) != 0 && source->hasColorKey;
   const uint16_t key = source->colorKey;
   const int dstW = dst.right - dst.left;
@@ -152,6 +211,7 @@ int Surface::Blit(const Rect* dstRect, const Surface* source, const Rect* srcRec
 int Surface::Fill(const Rect* dstRect, uint16_t value) {
   const Rect dst = dstRect ? *dstRect : Rect{0, 0, width, height};
   if (IsEmptyOrInverted(dst) || !IsInside(dst, width, height)) return 0;
+  NoteTouched(dst);
   // The first row is filled pixel by pixel and copied into the others, which runs at memory
   // speed where a 16-bit store loop would not.
   const size_t rowBytes = static_cast<size_t>(dst.right - dst.left) * sizeof(uint16_t);

@@ -51,12 +51,17 @@ class Surface {
   int Pitch() const { return width * 2; }  // bytes per row
   const PixelFormat& Format() const { return kFormat565; }
 
-  // Software surfaces are never busy: a lock always succeeds and returns the first pixel.
+  // Software surfaces are never busy: a lock always succeeds and returns the first pixel. The
+  // caller may then write anywhere, so the whole surface counts as drawn into.
   uint16_t* Lock();
   void Unlock();
   bool IsLocked() const { return lockCount > 0; }
 
-  uint16_t* Pixels() { return pixels.data(); }
+  // Writable pixels count as a lock: the whole surface is noted as drawn into.
+  uint16_t* Pixels() {
+    NoteTouched({0, 0, width, height});
+    return pixels.data();
+  }
   const uint16_t* Pixels() const { return pixels.data(); }
   uint16_t PixelAt(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 
@@ -77,9 +82,20 @@ class Surface {
   // Fills dstRect (null: the whole surface) with the value; 0 when the rectangle is refused.
   int Fill(const Rect* dstRect, uint16_t value);
 
+  // The parts drawn into since the last ClearTouched, as at most kMaxTouched rectangles: blits,
+  // fills, locks and writable pixel access note what they may have changed, so a pixel outside
+  // every rectangle is as it was. This lets a present compare only those parts with the picture
+  // it showed last instead of the whole surface. A note inside a kept rectangle adds nothing;
+  // past the limit a note is merged into the rectangle it enlarges least.
+  static constexpr int kMaxTouched = 16;
+  const std::vector<Rect>& Touched() const { return touched; }
+  void ClearTouched() { touched.clear(); }
+
  private:
   Surface(int width, int height);
   ~Surface() = default;
+
+  void NoteTouched(const Rect& area);
 
   int width;
   int height;
@@ -87,6 +103,7 @@ class Surface {
   bool hasColorKey = false;
   uint16_t colorKey = 0;
   std::vector<uint16_t> pixels;
+  std::vector<Rect> touched;
 };
 
 }  // namespace platform

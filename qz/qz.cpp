@@ -6,7 +6,6 @@
 
 #include "qz/qz.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -149,23 +148,35 @@ int QZFlip() {
   QZState& s = State();
   if (!s.back || !s.window) return 0;
   // The front buffer holds the picture last presented: what differs from it is all the display
-  // needs, and only that is copied over.
-  const int width = s.back->Width();
+  // needs, and only that is copied over. Only the parts of the back buffer drawn into since the
+  // last flip can differ, so only those are compared; anything drawn into the front itself makes
+  // it no record of the display, and everything goes again. Measured on the idle game, this
+  // brings the compare from a fifth of a frame's instructions to about a sixth; most of what is
+  // left is the keyed copies of the button redraws and the redraw list's restore pass, which
+  // build every frame and stay as they are.
+  const QZSurface& back = *s.back;
+  const QZSurface& front = *s.front;
+  const int width = back.Width();
+  const int height = back.Height();
+  if (!front.Touched().empty()) s.presentAll = true;
   std::vector<platform::PixelRect> changed;
   if (s.presentAll) {
-    changed.push_back({0, 0, width, s.back->Height()});
+    changed.push_back({0, 0, width, height});
     s.presentAll = false;
   } else {
-    changed = platform::ChangedRects(s.front->Pixels(), s.back->Pixels(), width, s.back->Height(),
-                                     width, kMaxChangedParts);
+    std::vector<platform::PixelRect> drawn;
+    drawn.reserve(back.Touched().size());
+    for (const platform::Rect& r : back.Touched())
+      drawn.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+    changed = platform::ChangedRectsWithin(front.Pixels(), back.Pixels(), width, height, width,
+                                           kMaxChangedParts, drawn);
   }
+  s.back->ClearTouched();
   for (const platform::PixelRect& part : changed) {
-    for (int y = part.y; y < part.y + part.height; ++y) {
-      const size_t offset = static_cast<size_t>(y) * width + part.x;
-      std::memcpy(s.front->Pixels() + offset, s.back->Pixels() + offset,
-                  static_cast<size_t>(part.width) * sizeof(uint16_t));
-    }
+    const platform::Rect area{part.x, part.y, part.x + part.width, part.y + part.height};
+    s.front->Blit(&area, s.back, &area, 0);
   }
+  s.front->ClearTouched();
   s.window->PresentChanged(*s.back, changed, s.windowX, s.windowY);
 
   const uint64_t now = platform::SteadyMilliseconds();

@@ -14,6 +14,7 @@
 namespace {
 
 using platform::ChangedRects;
+using platform::ChangedRectsWithin;
 using platform::FirstWindowScale;
 using platform::PictureScaler;
 using platform::PixelRect;
@@ -294,6 +295,81 @@ TEST(ChangedRectsTest, BeyondTheLimitTheLastRectangleTakesInEveryOtherChange) {
     });
     EXPECT_TRUE(covered) << x << "," << y;
   }
+}
+
+// Where the areas hold every change, comparing only inside them finds exactly the bands the
+// whole comparison finds, whatever the areas' overlaps and the band limit.
+TEST(ChangedRectsWithinTest, FindsWhatTheWholeComparisonFindsWhenTheAreasHoldTheChanges) {
+  std::mt19937 rng(5);
+  const int w = 90;
+  const int h = 70;
+  const int pitch = 96;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<uint16_t> a(static_cast<size_t>(pitch) * h);
+    for (uint16_t& v : a)
+      v = static_cast<uint16_t>(rng());
+    std::vector<uint16_t> b = a;
+    std::vector<PixelRect> areas;
+    const int count = 1 + static_cast<int>(rng() % 6);
+    for (int i = 0; i < count; ++i) {
+      PixelRect r;
+      r.width = 1 + static_cast<int>(rng() % 40);
+      r.height = 1 + static_cast<int>(rng() % 30);
+      r.x = static_cast<int>(rng() % (w - r.width + 1));
+      r.y = static_cast<int>(rng() % (h - r.height + 1));
+      areas.push_back(r);
+      // Some areas were drawn into without changing anything.
+      const int changes = static_cast<int>(rng() % 4);
+      for (int c = 0; c < changes; ++c) {
+        const int x = r.x + static_cast<int>(rng() % r.width);
+        const int y = r.y + static_cast<int>(rng() % r.height);
+        b[static_cast<size_t>(y) * pitch + x] ^= 0x0101;
+      }
+    }
+    const int limit = 1 + static_cast<int>(rng() % 5);
+    const std::vector<PixelRect> whole = ChangedRects(a.data(), b.data(), w, h, pitch, limit);
+    const std::vector<PixelRect> within =
+        ChangedRectsWithin(a.data(), b.data(), w, h, pitch, limit, areas);
+    ASSERT_EQ(within.size(), whole.size()) << "round " << round;
+    for (size_t i = 0; i < whole.size(); ++i) {
+      EXPECT_EQ(within[i].x, whole[i].x) << round;
+      EXPECT_EQ(within[i].y, whole[i].y) << round;
+      EXPECT_EQ(within[i].width, whole[i].width) << round;
+      EXPECT_EQ(within[i].height, whole[i].height) << round;
+    }
+  }
+}
+
+TEST(ChangedRectsWithinTest, LooksNowhereElseAndClipsAreasToThePicture) {
+  const int w = 20;
+  const int h = 10;
+  std::vector<uint16_t> a(static_cast<size_t>(w) * h, 0);
+  std::vector<uint16_t> b = a;
+  b[0] = 1;                                // outside every area below: not looked at
+  b[static_cast<size_t>(9 * w + 19)] = 1;  // the last pixel, inside an area reaching past it
+  EXPECT_TRUE(ChangedRectsWithin(a.data(), b.data(), w, h, w, 16, {}).empty());
+  const std::vector<PixelRect> areas = {{5, 5, 0, 3}, {-4, -4, 2, 2}, {15, 8, 100, 100}};
+  const std::vector<PixelRect> rects = ChangedRectsWithin(a.data(), b.data(), w, h, w, 16, areas);
+  ASSERT_EQ(rects.size(), 1u);
+  EXPECT_EQ(rects[0].x, 19);
+  EXPECT_EQ(rects[0].y, 9);
+  EXPECT_EQ(rects[0].width, 1);
+  EXPECT_EQ(rects[0].height, 1);
+
+  // Two areas far apart on the same rows: the gap between them is not compared, and a change on
+  // each side makes one band reaching from the first to the last.
+  std::vector<uint16_t> c = a;
+  c[static_cast<size_t>(2 * w + 8)] = 1;
+  const std::vector<PixelRect> apart = {{0, 1, 3, 3}, {15, 0, 5, 4}, {1, 2, 4, 1}};
+  EXPECT_TRUE(ChangedRectsWithin(a.data(), c.data(), w, h, w, 16, apart).empty());
+  c[static_cast<size_t>(2 * w + 4)] = 1;
+  c[static_cast<size_t>(3 * w + 16)] = 1;
+  const std::vector<PixelRect> both = ChangedRectsWithin(a.data(), c.data(), w, h, w, 16, apart);
+  ASSERT_EQ(both.size(), 1u);
+  EXPECT_EQ(both[0].x, 4);
+  EXPECT_EQ(both[0].y, 2);
+  EXPECT_EQ(both[0].width, 13);
+  EXPECT_EQ(both[0].height, 2);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Keyed blits of our software surfaces against SDL's own blitter on the same 5-6-5 pixels and
-// the same colour key: a whole 800 x 600 picture and a 64 x 64 sprite.
+// the same colour key: a whole 800 x 600 picture, a 64 x 64 sprite and a 62 x 38 button.
 
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -160,6 +160,9 @@ BENCHMARK_CAPTURE(SdlKeyed, Screen800x600Rle, 800, 600, true);
 BENCHMARK_CAPTURE(OursKeyed, Sprite64x64, 64, 64);
 BENCHMARK_CAPTURE(SdlKeyed, Sprite64x64, 64, 64, false);
 BENCHMARK_CAPTURE(SdlKeyed, Sprite64x64Rle, 64, 64, true);
+// A menu button: rows of 62 pixels, not a whole number of vectors.
+BENCHMARK_CAPTURE(OursKeyed, Button62x38, 62, 38);
+BENCHMARK_CAPTURE(SdlKeyed, Button62x38, 62, 38, false);
 BENCHMARK(OursUnkeyed);
 BENCHMARK(SdlUnkeyed);
 BENCHMARK(OursStretched);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -227,6 +229,142 @@ TEST_P(SurfaceOverlap, StretchesWithinOneSurface) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndKeyed, SurfaceOverlap, ::testing::Bool());
+
+// What the present relies on: every pixel that changes lies inside a noted rectangle.
+bool IsNoted(const Surface& s, int x, int y) {
+  for (const Rect& r : s.Touched()) {
+    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+  }
+  return false;
+}
+
+TEST(SurfaceTouched, NotesWhatEachOperationMayHaveChanged) {
+  SurfacePtr s = Make(40, 30);
+  SurfacePtr sprite = Make(8, 8);
+  EXPECT_TRUE(s->Touched().empty());
+
+  const Rect at{5, 6, 13, 14};
+  ASSERT_EQ(s->Blit(&at, sprite.get(), nullptr, 0), 1);
+  ASSERT_EQ(s->Touched().size(), 1u);
+  EXPECT_EQ(s->Touched()[0].left, 5);
+  EXPECT_EQ(s->Touched()[0].bottom, 14);
+  // Drawn again in the same place, or inside it: nothing new to note.
+  const Rect inner{6, 7, 10, 10};
+  s->Fill(&inner, 3);
+  s->Blit(&at, sprite.get(), nullptr, kBlitKeySource);
+  EXPECT_EQ(s->Touched().size(), 1u);
+
+  // A refused operation drew nothing and notes nothing.
+  const Rect outside{35, 25, 43, 33};
+  const Rect inverted{10, 10, 5, 5};
+  EXPECT_EQ(s->Blit(&outside, sprite.get(), nullptr, 0), 0);
+  EXPECT_EQ(s->Fill(&inverted, 1), 0);
+  EXPECT_EQ(s->Blit(&at, nullptr, nullptr, 0), 0);
+  EXPECT_EQ(s->Touched().size(), 1u);
+
+  // The caller of a lock or of writable pixels may write anywhere.
+  s->ClearTouched();
+  EXPECT_TRUE(s->Touched().empty());
+  s->Lock();
+  s->Unlock();
+  ASSERT_EQ(s->Touched().size(), 1u);
+  EXPECT_EQ(s->Touched()[0].right, 40);
+  EXPECT_EQ(s->Touched()[0].bottom, 30);
+  s->ClearTouched();
+  s->Pixels()[0] = 1;
+  ASSERT_EQ(s->Touched().size(), 1u);
+  EXPECT_EQ(s->Touched()[0].right * s->Touched()[0].bottom, 40 * 30);
+  // Reading through a const surface changes nothing.
+  s->ClearTouched();
+  const Surface& view = *s;
+  EXPECT_EQ(view.Pixels()[0], 1);
+  EXPECT_TRUE(s->Touched().empty());
+}
+
+TEST(SurfaceTouched, AWholeSurfaceNoteReplacesTheSmallerOnes) {
+  SurfacePtr s = Make(40, 30);
+  const Rect a{0, 0, 4, 4};
+  const Rect b{20, 20, 24, 24};
+  s->Fill(&a, 1);
+  s->Fill(&b, 1);
+  ASSERT_EQ(s->Touched().size(), 2u);
+  s->Fill(nullptr, 2);
+  ASSERT_EQ(s->Touched().size(), 1u);
+  EXPECT_EQ(s->Touched()[0].right, 40);
+}
+
+// Many scattered blits and fills, onto the surface itself as well, in and past the rectangle
+// limit: the list stays bounded and no changed pixel is ever outside it.
+TEST(SurfaceTouched, NoChangedPixelEscapesTheNotesEvenPastTheLimit) {
+  std::mt19937 rng(77);
+  SurfacePtr s = Make(120, 90);
+  SurfacePtr sprite = Make(16, 12);
+  FillPattern(*sprite);
+  sprite->SetColorKey(Pattern(3, 3));
+  for (int round = 0; round < 40; ++round) {
+    FillPattern(*s);
+    s->ClearTouched();
+    std::vector<uint16_t> before(s->Pixels(), s->Pixels() + 120 * 90);
+    s->ClearTouched();
+    const int operations = 1 + static_cast<int>(rng() % 40);
+    for (int i = 0; i < operations; ++i) {
+      const int w = 1 + static_cast<int>(rng() % 30);
+      const int h = 1 + static_cast<int>(rng() % 20);
+      const int x = static_cast<int>(rng() % (120 - w + 1));
+      const int y = static_cast<int>(rng() % (90 - h + 1));
+      const Rect dst{x, y, x + w, y + h};
+      switch (rng() % 3) {
+        case 0:
+          s->Fill(&dst, static_cast<uint16_t>(rng()));
+          break;
+        case 1:
+          s->Blit(&dst, sprite.get(), nullptr, kBlitKeySource);  // stretched
+          break;
+        default: {
+          const Rect src{0, 0, w, h};
+          s->Blit(&dst, s.get(), &src, 0);  // within the surface itself
+          break;
+        }
+      }
+      ASSERT_LE(static_cast<int>(s->Touched().size()), Surface::kMaxTouched);
+    }
+    const Surface& after = *s;
+    for (int y = 0; y < 90; ++y) {
+      for (int x = 0; x < 120; ++x) {
+        if (after.PixelAt(x, y) != before[static_cast<size_t>(y) * 120 + x]) {
+          ASSERT_TRUE(IsNoted(after, x, y)) << "round " << round << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+// Keyed copies run a vector at a time with the row's last pixels merged by one more vector; every
+// row width, narrow ones included, must match a pixel-by-pixel copy.
+TEST(SurfaceBlit, KeyedCopiesMatchAPixelByPixelCopyAtEveryRowWidth) {
+  std::mt19937 rng(3);
+  const uint16_t key = 31;
+  for (int w = 1; w <= 70; ++w) {
+    SurfacePtr src = Make(w, 3);
+    SurfacePtr dst = Make(80, 5);
+    for (int i = 0; i < w * 3; ++i)
+      src->Pixels()[i] = (rng() % 3 == 0) ? key : static_cast<uint16_t>(rng() | 0x8000);
+    FillPattern(*dst);
+    src->SetColorKey(key);
+    const Surface& source = *src;
+    std::vector<uint16_t> expected(static_cast<const Surface&>(*dst).Pixels(),
+                                   static_cast<const Surface&>(*dst).Pixels() + 80 * 5);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x)
+        if (source.PixelAt(x, y) != key) expected[(y + 1) * 80 + 5 + x] = source.PixelAt(x, y);
+    const Rect at{5, 1, 5 + w, 4};
+    ASSERT_EQ(dst->Blit(&at, src.get(), nullptr, kBlitKeySource), 1);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 80; ++x)
+        ASSERT_EQ(dst->PixelAt(x, y), expected[y * 80 + x])
+            << "width " << w << " at " << x << "," << y;
+  }
+}
 
 }  // namespace
 }  // namespace platform

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <random>
 
 #include "platform/Video.h"
 #include "qz/qz.h"
@@ -77,6 +79,73 @@ TEST_F(FlipTest, ANewDisplayPresentsEverythingAgain) {
   ASSERT_EQ(QZFlip(), 1);
   ASSERT_EQ(memory->lastChanged.size(), 1u);
   EXPECT_EQ(memory->lastChanged[0].width, 800);
+}
+
+// The flip compares only what was drawn into since the last one. Whatever the drawing (blits,
+// fills, locks, a surface copied onto itself), a display that takes only the parts the flip
+// names as changed ends up showing exactly the back buffer.
+TEST_F(FlipTest, ADisplayTakingOnlyTheNamedPartsAlwaysShowsTheBackBuffer) {
+  std::unique_ptr<QZSurface, void (*)(QZSurface*)> shown(QZSurface::Create(800, 600),
+                                                         &QZSurface::Release);
+  std::unique_ptr<QZSurface, void (*)(QZSurface*)> sprite(QZSurface::Create(40, 30),
+                                                          &QZSurface::Release);
+  for (int i = 0; i < 40 * 30; ++i)
+    sprite->Pixels()[i] = static_cast<uint16_t>(i % 7 == 0 ? 31 : i * 37);
+  sprite->SetColorKey(31);
+  std::mt19937 rng(9);
+  for (int frame = 0; frame < 60; ++frame) {
+    const int operations = static_cast<int>(rng() % 30);
+    for (int i = 0; i < operations; ++i) {
+      const int x = static_cast<int>(rng() % 760);
+      const int y = static_cast<int>(rng() % 570);
+      const platform::Rect at{x, y, x + 40, y + 30};
+      switch (rng() % 4) {
+        case 0:
+          back->Blit(&at, sprite.get(), nullptr, platform::kBlitKeySource);
+          break;
+        case 1:
+          back->Fill(&at, static_cast<uint16_t>(rng()));
+          break;
+        case 2: {
+          const platform::Rect from{x / 2, y / 2, x / 2 + 40, y / 2 + 30};
+          back->Blit(&at, back, &from, 0);
+          break;
+        }
+        default:
+          back->Lock()[static_cast<size_t>(y) * 800 + x] ^= 0x1111;
+          back->Unlock();
+          break;
+      }
+    }
+    // A frame that draws the same pixels again changes nothing on the display.
+    if (frame % 10 == 5) back->Blit(nullptr, front, nullptr, 0);
+    ASSERT_EQ(QZFlip(), 1);
+    for (const platform::PixelRect& part : memory->lastChanged) {
+      const platform::Rect r{part.x, part.y, part.x + part.width, part.y + part.height};
+      ASSERT_EQ(shown->Blit(&r, memory->lastPicture.get(), &r, 0), 1);
+    }
+    ASSERT_EQ(std::memcmp(static_cast<const QZSurface*>(shown.get())->Pixels(),
+                          static_cast<const QZSurface*>(back)->Pixels(), 800 * 600 * 2),
+              0)
+        << "frame " << frame;
+    if (frame % 10 == 5) {
+      EXPECT_TRUE(memory->lastChanged.empty());
+    }
+  }
+}
+
+TEST_F(FlipTest, DrawingIntoTheFrontPresentsEverythingAgain) {
+  QZFlip();
+  const platform::Rect corner{0, 0, 10, 10};
+  front->Fill(&corner, 0xFFFF);
+  ASSERT_EQ(QZFlip(), 1);
+  ASSERT_EQ(memory->lastChanged.size(), 1u);
+  EXPECT_EQ(memory->lastChanged[0].width, 800);
+  EXPECT_EQ(memory->lastChanged[0].height, 600);
+  // The front holds the picture presented again, so the next flip is quiet.
+  EXPECT_EQ(front->PixelAt(0, 0), 0);
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(memory->lastChanged.empty());
 }
 
 }  // namespace
