@@ -37,25 +37,6 @@ class GameSweep : public GameFixture, public ::testing::WithParamInterface<sweep
     return sweep::Hits(GetParam(), files);
   }
 
-  // A cell of the board whose balloon has a neighbour of its colour, or -1.
-  int PoppableCell() const {
-    for (int row = 0; row < Game::kRows; ++row) {
-      for (int col = 0; col < Game::kColumns; ++col) {
-        const Balloon* here = game.BalloonAt(row * Game::kColumns + col);
-        if (here == nullptr) continue;
-        const Balloon* right =
-            col + 1 < Game::kColumns ? game.BalloonAt(row * Game::kColumns + col + 1) : nullptr;
-        const Balloon* below =
-            row + 1 < Game::kRows ? game.BalloonAt((row + 1) * Game::kColumns + col) : nullptr;
-        if ((right != nullptr && right->colour == here->colour) ||
-            (below != nullptr && below->colour == here->colour)) {
-          return row * Game::kColumns + col;
-        }
-      }
-    }
-    return -1;
-  }
-
   int PopSome(int wanted) {
     int pops = 0;
     for (int attempt = 0; attempt < 2 * wanted && pops < wanted; ++attempt) {
