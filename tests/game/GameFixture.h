@@ -33,6 +33,7 @@
 #include "platform/Messages.h"
 #include "platform/Process.h"
 #include "platform/Video.h"
+#include "qz/qz.h"
 #include "tests/common/TempFolder.h"
 
 namespace gametest {
@@ -315,6 +316,20 @@ class GameFixture : public ::testing::Test {
         }
       }
     };
+  }
+
+  // The shell's shutdown of the play screen and the graphics library, in the shell's order; the
+  // caller then stops the sound the way its start-up began it.
+  void ShutDownAsTheShellDoes() {
+    StopTimer();
+    screen.Close();
+    opened = false;
+    TheMousePointer().Free();
+    game.Release();
+    QZAcquireMouse(0);
+    QZFreeFont();
+    QZFreeDirectInput();
+    QZFreeDirectX();
   }
 
   // A cell of the board whose balloon has a neighbour of its colour, or -1.

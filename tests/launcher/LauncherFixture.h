@@ -90,6 +90,21 @@ inline std::function<void(int)> ClickScript(int x, int y) {
   };
 }
 
+// A players-dialog script: types "kim" over the first player's name (seven backspaces, then the
+// keys k, i, m by their DirectInput codes) and stores it with the enter button at (x, y).
+inline std::function<void(int)> TypeKimAndEnterScript(int x, int y) {
+  return [x, y](int frame) {
+    if (frame == 1) {
+      for (int i = 0; i < 7; ++i)
+        PushKey(0x0E);
+      for (uint32_t key : {0x25u, 0x17u, 0x32u})
+        PushKey(key);
+    }
+    if (frame == 2) Mouse(x, y, kLeft);
+    if (frame == 3) Mouse(x, y, 0);
+  };
+}
+
 // The title page with its dialogs scripted by the test.
 class TestTitleScreen : public TitleScreen {
  public:

@@ -163,24 +163,6 @@ def setup_value(game_dir):
     return found.group(1) if found else None
 
 
-def start_game(launcher_dir, game_dir, log):
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
-    env.pop("SDL_VIDEODRIVER", None)
-    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=game_dir, env=env, stdout=log,
-                            stderr=subprocess.STDOUT)
-    window = None
-    for _ in range(200):
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zeppolo"],
-                               capture_output=True, text=True).stdout.split()
-        if found:
-            window = found[0]
-            break
-        if game.poll() is not None:
-            break
-        time.sleep(0.1)
-    return game, window
-
-
 def alt_enter(window):
     subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False)
     time.sleep(0.3)
@@ -204,7 +186,7 @@ def main():
     display_w, display_h = (int(v) for v in subprocess.run(
         ["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split())
     log = open(os.path.join(work, "game.log"), "w")
-    game, window = start_game(launcher_dir, game_dir, log)
+    game, window = gw.start_game(launcher_dir, game_dir, log)
     try:
         if window is None:
             fail("the game's window did not appear: %s" % open(log.name).read())
@@ -291,7 +273,7 @@ def main():
         if setup_value(game_dir) != "1":
             fail("setup.ini after the game ended full screen: fullscreen=%s" %
                  setup_value(game_dir))
-        game, window = start_game(launcher_dir, game_dir, log)
+        game, window = gw.start_game(launcher_dir, game_dir, log)
         if window is None:
             fail("the game did not start again: %s" % open(log.name).read())
             return

@@ -347,27 +347,34 @@ def play_by_keys(screen, reader, board):
     check_board("%s on row %d" % (key, row), expected, seen)
 
 
+def start_game(launcher_dir, game_dir, log):
+    """Starts the game as the launcher would, on the virtual display; returns the process and its
+    window, or None for the window when none appeared within 20 s."""
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
+    env.pop("SDL_VIDEODRIVER", None)
+    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=game_dir, env=env, stdout=log,
+                            stderr=subprocess.STDOUT)
+    window = None
+    for _ in range(200):
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zeppolo"],
+                               capture_output=True, text=True).stdout.split()
+        if found:
+            window = found[0]
+            break
+        if game.poll() is not None:
+            break
+        time.sleep(0.1)
+    return game, window
+
+
 def main():
     by_keys = sys.argv[1] == "--keys"
     launcher_dir = os.path.realpath(sys.argv[-1])
     game_dir = os.path.join(launcher_dir, "Zeppolo")
     work = os.path.dirname(launcher_dir)
-    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
-    env.pop("SDL_VIDEODRIVER", None)
     log = open(os.path.join(work, "game.log"), "w")
-    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=game_dir, env=env, stdout=log,
-                            stderr=subprocess.STDOUT)
+    game, window = start_game(launcher_dir, game_dir, log)
     try:
-        window = None
-        for _ in range(200):
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Zeppolo"],
-                                   capture_output=True, text=True).stdout.split()
-            if found:
-                window = found[0]
-                break
-            if game.poll() is not None:
-                break
-            time.sleep(0.1)
         if window is None:
             state = "still running" if game.poll() is None else "ended with %d" % game.returncode
             fail("the game's window did not appear (the game %s): %s" %

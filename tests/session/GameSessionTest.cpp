@@ -66,15 +66,7 @@ TEST_F(GameSession, PopsBlowsAClearedColourOutOfTimeAndTheScoreEntry) {
   // "exit" ends the game; the shell then shuts down in this order.
   EXPECT_EQ(ClickButton("exit"), 7);
   EXPECT_TRUE(starter.starts.empty());
-  StopTimer();
-  screen.Close();
-  opened = false;
-  TheMousePointer().Free();
-  game.Release();
-  QZAcquireMouse(0);
-  QZFreeFont();
-  QZFreeDirectInput();
-  QZFreeDirectX();
+  ShutDownAsTheShellDoes();
   TheSoundBank().Shutdown();
   platform::MciSendString("close music", nullptr, 0, nullptr);
 }

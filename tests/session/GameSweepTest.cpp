@@ -148,15 +148,7 @@ TEST_P(GameSweep, PopBlowCloudHelpNewGameAndAShortGameToItsEnd) {
   EXPECT_TRUE(starter.starts.empty());
 
   // The shell's shutdown, in the shell's order.
-  StopTimer();
-  screen.Close();
-  opened = false;
-  TheMousePointer().Free();
-  game.Release();
-  QZAcquireMouse(0);
-  QZFreeFont();
-  QZFreeDirectInput();
-  QZFreeDirectX();
+  ShutDownAsTheShellDoes();
   StopGameAudio();
 }
 

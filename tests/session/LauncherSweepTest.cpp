@@ -90,16 +90,7 @@ TEST_P(LauncherSweep, PagesGamePageEachDialogAndExit) {
       EXPECT_EQ(title.lastAnswer, "default");
     }
 
-    title.playersScript = [](int frame) {
-      if (frame == 1) {
-        for (int i = 0; i < 7; ++i)
-          PushKey(0x0E);                            // backspace
-        for (uint32_t key : {0x25u, 0x17u, 0x32u})  // "kim"
-          PushKey(key);
-      }
-      if (frame == 2) Mouse(kEnterX, kEnterY, kLeft);
-      if (frame == 3) Mouse(kEnterX, kEnterY, 0);
-    };
+    title.playersScript = TypeKimAndEnterScript(kEnterX, kEnterY);
     EXPECT_EQ(Click(kPlayersX, kPlayersY), 1);
     const bool optionsWritable = !(c.file == "options.ini" && c.damage == sweep::Damage::kFolder);
     if (optionsWritable && !Damaged({"PlayersButton.bmp", "EnterButton.bmp"})) {
