@@ -52,18 +52,22 @@ class Surface {
   const PixelFormat& Format() const { return kFormat565; }
 
   // Software surfaces are never busy: a lock always succeeds and returns the first pixel. The
-  // caller may then write anywhere, so the whole surface counts as drawn into.
+  // caller may then write anywhere until Unlock, so the whole surface counts as drawn into.
   uint16_t* Lock();
   void Unlock();
   bool IsLocked() const { return lockCount > 0; }
 
-  // Writable pixels count as a lock: the whole surface is noted as drawn into.
-  uint16_t* Pixels() {
-    NoteTouched({0, 0, width, height});
+  // Writable pixels with no end to their use: the whole surface counts as drawn into, and from
+  // then on its drawing is carried out at once and never judged repeated (see below).
+  uint16_t* Pixels();
+  const uint16_t* Pixels() const {
+    Settle();
     return pixels.data();
   }
-  const uint16_t* Pixels() const { return pixels.data(); }
-  uint16_t PixelAt(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+  uint16_t PixelAt(int x, int y) const {
+    Settle();
+    return pixels[static_cast<size_t>(y) * width + x];
+  }
 
   void SetColorKey(uint16_t key) {
     colorKey = key;
@@ -88,22 +92,77 @@ class Surface {
   // it showed last instead of the whole surface. A note inside a kept rectangle adds nothing;
   // past the limit a note is merged into the rectangle it enlarges least.
   static constexpr int kMaxTouched = 16;
-  const std::vector<Rect>& Touched() const { return touched; }
-  void ClearTouched() { touched.clear(); }
+  const std::vector<Rect>& Touched() const {
+    Settle();
+    return touched;
+  }
+  void ClearTouched() {
+    Settle();
+    touched.clear();
+  }
+
+  // Queued drawing. Every frame both programs restore the same places from the scene and draw
+  // the same buttons, digits and gauge over them again, which changes no pixel yet used to cost
+  // most of an idle frame. So blits and fills are queued, and carried out in their order at the
+  // latest when anything looks at the pixels (Pixels, PixelAt, Touched, a lock, a blit reading
+  // this surface) or is about to change a surface a queued blit reads. Then the queue is split
+  // into groups that overlap nowhere; a group that repeats exactly what was last carried out
+  // there, with nothing drawn over that place or over its sources since, is dropped: blits and
+  // fills only lay fixed pixels over what is there, so doing them again would change nothing.
+  // Every other group is carried out. Whoever looks sees exactly what immediate drawing gives.
+  // Surfaces are drawn on one thread only.
+  void Settle() const {
+    if (!queued.empty()) const_cast<Surface*>(this)->Resolve();
+  }
+  // Off: everything is drawn at once and nothing is remembered (tests compare the two).
+  static void SetQueuedDrawing(bool on);
+  static bool QueuedDrawing();
 
  private:
+  // One queued blit or fill: the source (null for a fill), its rectangle, the target rectangle,
+  // and the source's key when keyed or the fill's colour.
+  struct DrawOp {
+    const Surface* source;
+    Rect src;
+    Rect dst;
+    uint16_t value;
+    bool keyed;
+  };
+  // A group last carried out here, still lying untouched on this surface.
+  struct Memo {
+    std::vector<DrawOp> ops;
+    Rect bounds;
+    uint64_t hash;
+    uint64_t lastUse;
+  };
+
   Surface(int width, int height);
   ~Surface() = default;
 
   void NoteTouched(const Rect& area);
+  void Submit(const DrawOp& op);
+  void Execute(const DrawOp& op);
+  void Resolve();
+  bool ReadsFrom(const Surface* source) const;
+  void Remember(std::vector<DrawOp> ops, uint64_t hash);
+  static bool SameOp(const DrawOp& a, const DrawOp& b);
+  void EraseMemo(size_t index);
+  void PrepareRawWrite();
+  static void SettleReadersOf(const Surface* written);
+  static void ForgetDrawnOver(const Surface* written, const Rect& area);
 
   int width;
   int height;
   int lockCount = 0;
   bool hasColorKey = false;
+  bool raw = false;        // writable pixels were handed out: never queued nor remembered
+  bool resolving = false;  // Resolve is running for this surface
   uint16_t colorKey = 0;
+  mutable int memoReaders = 0;  // ops of memos on any surface reading this one
   std::vector<uint16_t> pixels;
   std::vector<Rect> touched;
+  std::vector<DrawOp> queued;
+  std::vector<Memo> memos;
 };
 
 }  // namespace platform

@@ -176,7 +176,7 @@ bool ParseHeaders(const uint8_t* data, size_t size, BitmapInfo& info) {
 }
 
 // Uncompressed rows, any depth.
-bool DecodeRows(const uint8_t* data, size_t size, const BitmapInfo& info, QZSurface& surface) {
+bool DecodeRows(const uint8_t* data, size_t size, const BitmapInfo& info, uint16_t* pixels) {
   const int bpp = info.bitsPerPixel;
   const int64_t stride = ((static_cast<int64_t>(info.width) * bpp + 31) / 32) * 4;
   if (stride * info.height > static_cast<int64_t>(size - info.pixelOffset)) return false;
@@ -188,7 +188,7 @@ bool DecodeRows(const uint8_t* data, size_t size, const BitmapInfo& info, QZSurf
   for (int y = 0; y < info.height; ++y) {
     const uint8_t* row = data + info.pixelOffset + stride * y;
     const int outY = info.topDown ? y : info.height - 1 - y;
-    uint16_t* out = surface.Pixels() + static_cast<size_t>(outY) * info.width;
+    uint16_t* out = pixels + static_cast<size_t>(outY) * info.width;
     if (bpp <= 8) {
       const int perByte = 8 / bpp;
       const unsigned valueMask = (1u << bpp) - 1;
@@ -217,7 +217,7 @@ bool DecodeRows(const uint8_t* data, size_t size, const BitmapInfo& info, QZSurf
 // Run-length encoded 8 or 4-bit pictures. Pixels the codes skip stay black; pixels past the
 // right edge are dropped. Null (false) when the codes run past the end of the data before the
 // picture is complete.
-bool DecodeRunLength(const uint8_t* data, size_t size, const BitmapInfo& info, QZSurface& surface) {
+bool DecodeRunLength(const uint8_t* data, size_t size, const BitmapInfo& info, uint16_t* pixels) {
   const bool four = info.compression == kBiRle4;
   const uint8_t* p = data + info.pixelOffset;
   const uint8_t* end = data + size;
@@ -227,7 +227,7 @@ bool DecodeRunLength(const uint8_t* data, size_t size, const BitmapInfo& info, Q
   // x stops at the right edge: further pixels of the row are dropped, and it cannot overflow.
   auto put = [&](unsigned index) {
     if (x >= info.width) return;
-    surface.Pixels()[static_cast<size_t>(info.height - 1 - y) * info.width + x] =
+    pixels[static_cast<size_t>(info.height - 1 - y) * info.width + x] =
         index < paletteSize ? info.palette[index] : 0;
     ++x;
   };
@@ -276,9 +276,11 @@ QZSurface* DecodeBitmap(const uint8_t* data, size_t size) {
   if (!ParseHeaders(data, size, info)) return nullptr;
   QZSurface* surface = QZSurface::Create(info.width, info.height);
   if (surface == nullptr) return nullptr;
+  uint16_t* pixels = surface->Lock();
   const bool ok = (info.compression == kBiRle8 || info.compression == kBiRle4)
-                      ? DecodeRunLength(data, size, info, *surface)
-                      : DecodeRows(data, size, info, *surface);
+                      ? DecodeRunLength(data, size, info, pixels)
+                      : DecodeRows(data, size, info, pixels);
+  surface->Unlock();
   if (!ok) {
     QZSurface::Release(surface);
     return nullptr;

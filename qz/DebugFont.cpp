@@ -678,12 +678,12 @@ constexpr const char* kGlyphs[] = {
 
 static_assert(sizeof(kGlyphs) / sizeof(kGlyphs[0]) == 95, "one glyph per printable character");
 
-void PutPixel(QZSurface& target, int x, int y, uint16_t value) {
+void PutPixel(QZSurface& target, uint16_t* pixels, int x, int y, uint16_t value) {
   if (x < 0 || y < 0 || x >= target.Width() || y >= target.Height()) return;
-  target.Pixels()[static_cast<size_t>(y) * target.Width() + x] = value;
+  pixels[static_cast<size_t>(y) * target.Width() + x] = value;
 }
 
-void DrawGlyph(QZSurface& target, const char* glyph, int x, int y) {
+void DrawGlyph(QZSurface& target, uint16_t* pixels, const char* glyph, int x, int y) {
   // The shadow first, one pixel down and right, so the white strokes stay whole on top of it.
   for (int pass = 0; pass < 2; ++pass) {
     const int offset = pass == 0 ? 1 : 0;
@@ -691,7 +691,7 @@ void DrawGlyph(QZSurface& target, const char* glyph, int x, int y) {
     for (int row = 0; row < kGlyphHeight; ++row)
       for (int col = 0; col < kGlyphWidth; ++col)
         if (glyph[row * kGlyphWidth + col] == '#')
-          PutPixel(target, x + col + offset, y + row + offset, value);
+          PutPixel(target, pixels, x + col + offset, y + row + offset, value);
   }
 }
 
@@ -699,6 +699,7 @@ void DrawGlyph(QZSurface& target, const char* glyph, int x, int y) {
 
 int DrawDebugText(QZSurface* target, const char* text, int x, int y) {
   if (target == nullptr || text == nullptr) return 0;
+  uint16_t* pixels = target->Lock();
   int width = 0;
   for (const char* p = text; *p != '\0'; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
@@ -707,9 +708,10 @@ int DrawDebugText(QZSurface* target, const char* text, int x, int y) {
     const int64_t cellX = static_cast<int64_t>(x) + width;
     if (cellX > -kDebugCellWidth && cellX < target->Width() && y > -kDebugCellHeight &&
         y < target->Height()) {
-      DrawGlyph(*target, glyph, static_cast<int>(cellX), y);
+      DrawGlyph(*target, pixels, glyph, static_cast<int>(cellX), y);
     }
     if (width <= 0x7FFFFFFF - kDebugCellWidth) width += kDebugCellWidth;
   }
+  target->Unlock();
   return width;
 }
