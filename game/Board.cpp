@@ -338,7 +338,9 @@ void Game::HandleMouse(int x, int y, uint32_t buttons) {
 
 void Game::HandleClouds() {
   ButtonList* list = screen != nullptr ? screen->Buttons() : nullptr;
-  if (list != nullptr) {
+  // With no button clicked every row would answer no: the 28 names need not be made and looked
+  // for in every frame.
+  if (list != nullptr && list->FindClicked() != nullptr) {
     char name[Button::kNameSize];
     for (int i = 0; i < kCloudRows; ++i) {
       std::snprintf(name, sizeof(name), "Air%dr", i);

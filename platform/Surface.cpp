@@ -426,14 +426,27 @@ void Surface::Resolve() {
       i = parent[i] = parent[parent[i]];
     return i;
   };
-  for (uint32_t i = 1; i < count; ++i) {
-    for (uint32_t j = 0; j < i; ++j) {
-      if (Overlap(ops[i].dst, ops[j].dst)) parent[root(i)] = root(j);
+  // Swept from the top: only ops whose rows reach down to an op's top can overlap it, a few at
+  // any height, where comparing every pair would cost more than the drawing it saves.
+  std::vector<uint64_t> order(count);
+  for (uint32_t i = 0; i < count; ++i)
+    order[i] = (static_cast<uint64_t>(static_cast<uint32_t>(ops[i].dst.top)) << 32) | i;
+  std::sort(order.begin(), order.end());
+  std::vector<uint32_t> open;
+  for (const uint64_t key : order) {
+    const uint32_t i = static_cast<uint32_t>(key);
+    const Rect& r = ops[i].dst;
+    size_t kept = 0;
+    for (const uint32_t j : open) {
+      if (ops[j].dst.bottom <= r.top) continue;  // ended above: drops out
+      open[kept++] = j;
+      if (Overlap(ops[j].dst, r)) parent[root(i)] = root(j);
     }
+    open.resize(kept);
+    open.push_back(i);
   }
   // Each op keyed by its group's first op, then by its own place: sorted, a group is a run.
   std::vector<uint32_t> firstOf(count, count);
-  std::vector<uint64_t> order(count);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t r = root(i);
     if (firstOf[r] == count) firstOf[r] = i;
