@@ -304,10 +304,6 @@ void Surface::SetQueuedDrawing(bool on) {
   queuedDrawing = on;
 }
 
-bool Surface::QueuedDrawing() {
-  return queuedDrawing;
-}
-
 void Surface::Submit(const DrawOp& op) {
   // The blit reads its source as it is now, so what is queued for the source goes first.
   if (op.source != nullptr) op.source->Settle();

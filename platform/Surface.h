@@ -116,7 +116,6 @@ class Surface {
   }
   // Off: everything is drawn at once and nothing is remembered (tests compare the two).
   static void SetQueuedDrawing(bool on);
-  static bool QueuedDrawing();
 
  private:
   // One queued blit or fill: the source (null for a fill), its rectangle, the target rectangle,

@@ -23,7 +23,8 @@ class PeriodicTimer {
   // Starts calling callback(user) every periodMs on a thread of its own. False when already
   // running or the thread cannot be made.
   bool Start(int periodMs, Callback callback, void* user);
-  // Stops and joins the thread; nothing happens when none runs. Never call from the callback.
+  // Stops and joins the thread within about 10 ms; nothing happens when none runs. Never call
+  // from the callback.
   void Stop();
   bool Running() const { return running.load(); }
 
@@ -32,9 +33,7 @@ class PeriodicTimer {
 
   std::thread thread;
   std::atomic<bool> running{false};
-  std::mutex mutex;
-  std::condition_variable wake;
-  bool stopRequested = false;
+  std::atomic<bool> stopRequested{false};
   int period = 10;
   Callback callback = nullptr;
   void* user = nullptr;

@@ -150,10 +150,9 @@ int QZFlip() {
   // The front buffer holds the picture last presented: what differs from it is all the display
   // needs, and only that is copied over. Only the parts of the back buffer drawn into since the
   // last flip can differ, so only those are compared; anything drawn into the front itself makes
-  // it no record of the display, and everything goes again. Measured on the idle game, this
-  // brings the compare from a fifth of a frame's instructions to about a sixth; most of what is
-  // left is the keyed copies of the button redraws and the redraw list's restore pass, which
-  // build every frame and stay as they are.
+  // it no record of the display, and everything goes again. The surfaces drop drawing that
+  // repeats what already lies there (the buttons redrawn and restored in every frame), so on an
+  // idle frame little or nothing is left to compare.
   const QZSurface& back = *s.back;
   const QZSurface& front = *s.front;
   const int width = back.Width();
