@@ -105,6 +105,17 @@ inline std::function<void(int)> TypeKimAndEnterScript(int x, int y) {
   };
 }
 
+// A hall-of-fame script: the upload button at (ux, uy) clicked after the first frame, then the back
+// button at (bx, by).
+inline std::function<void(int)> UploadThenBackScript(int ux, int uy, int bx, int by) {
+  return [ux, uy, bx, by](int frame) {
+    if (frame == 1) Mouse(ux, uy, kLeft);
+    if (frame == 2) Mouse(ux, uy, 0);
+    if (frame == 3) Mouse(bx, by, kLeft);
+    if (frame == 4) Mouse(bx, by, 0);
+  };
+}
+
 // The title page with its dialogs scripted by the test.
 class TestTitleScreen : public TitleScreen {
  public:

@@ -15,22 +15,11 @@ if ! command -v Xvfb >/dev/null 2>&1; then
 fi
 command -v xdotool >/dev/null 2>&1 || { echo "FAIL: xdotool is not installed"; exit 1; }
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-note() { echo "  $*"; }
+source "$(dirname "$0")/polling.sh"
 
-work=$(mktemp -d)
-started_pids=()
-cleanup() {
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+use_private_work
 
-cp -a "$stage/Hubbix" "$work/Hubbix"
-rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+copy_stage
 launcher_dir=$(cd "$work/Hubbix" && pwd -P)
 game_dir="$launcher_dir/Zeppolo"
 export SDL_AUDIODRIVER=dummy
@@ -38,7 +27,6 @@ unset SDL_VIDEODRIVER WAYLAND_DISPLAY
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-source "$(dirname "$0")/polling.sh"
 
 window_shown() { [ -n "$(DISPLAY="$1" xdotool search --onlyvisible --name "$2" 2>/dev/null)" ]; }
 ready() { [ -s "$1" ]; }

@@ -11,9 +11,7 @@ set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the installed programs played by an ordinary user" "$0" "$@"
 build="$stage"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-note() { echo "  $*"; }
+source "$(dirname "$0")/polling.sh"
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: needs the superuser to install into a root-owned prefix and play as another user."
@@ -23,20 +21,8 @@ for tool in setpriv xdotool import python3; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-work=$(mktemp -d)
+use_private_work
 chmod 755 "$work"
-started_pids=()
-cleanup() {
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -TERM "$pid" 2>/dev/null
-  done
-  sleep 0.5
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 prefix="$work/prefix"
 if ! cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1; then
@@ -70,7 +56,6 @@ as_player() {
     SDL_AUDIODRIVER=dummy "$@"
 }
 
-source "$(dirname "$0")/polling.sh"
 running() { [ -n "$(pids_of "$1")" ]; }
 folder_is() { [ "$(readlink "/proc/$1/cwd")" = "$2" ]; }
 found_window() { [ -n "$(window_named "$1")" ]; }

@@ -9,36 +9,20 @@
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the hand-over between the launcher and the game" "$0" "$@"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-note() { echo "  $*"; }
+source "$(dirname "$0")/polling.sh"
 
 for tool in xdotool; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
-work=$(mktemp -d)
-started_pids=()
-cleanup() {
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -TERM "$pid" 2>/dev/null
-  done
-  sleep 0.5
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+use_private_work
 
-cp -a "$stage/Hubbix" "$work/Hubbix"
-rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+copy_stage
 launcher_dir=$(cd "$work/Hubbix" && pwd -P)
 game_dir="$launcher_dir/Zeppolo"
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-source "$(dirname "$0")/polling.sh"
 # The arguments of a process, one a line, without the program itself.
 arguments_of() { tr '\0' '\n' <"/proc/$1/cmdline" | tail -n +2; }
 folder_of() { readlink "/proc/$1/cwd"; }

@@ -8,23 +8,12 @@ set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the programs with a missing picture in a real window" "$0" "$@"
 command -v xdotool >/dev/null 2>&1 || { echo "FAIL: xdotool is not installed"; exit 1; }
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-note() { echo "  $*"; }
+source "$(dirname "$0")/polling.sh"
 
-work=$(mktemp -d)
-started_pids=()
-cleanup() {
-  for pid in "${started_pids[@]}"; do
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+use_private_work
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-source "$(dirname "$0")/polling.sh"
 found_window() { [ -n "$(window_named "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 click() {
@@ -41,8 +30,8 @@ start() {
   local name=$1 removed=$2 program=$3 title=$4
   shift 4
   rm -rf "$work/Hubbix"
-  cp -a "$stage/Hubbix" "$work/Hubbix"
-  rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat" "$work/Hubbix/$removed"
+  copy_stage
+  rm -f "$work/Hubbix/$removed"
   log="$work/$name.log"
   (cd "$work/Hubbix/$(dirname "$program")" && exec "./$(basename "$program")" "$@") >"$log" 2>&1 &
   pid=$!

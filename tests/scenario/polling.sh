@@ -1,4 +1,38 @@
-# Polling helpers shared by the scenarios that start real programs; sourced, not run.
+# Helpers shared by the scenarios that start real programs; sourced, not run.
+
+# Checks count their failures; the scenario's exit code is the count.
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+note() { echo "  $*"; }
+
+# Makes a private folder, $work, and arranges that on exit every program the scenario started
+# (its pid appended to started_pids) is ended, asked first and killed if it will not go, and the
+# folder removed.
+use_private_work() {
+  work=$(mktemp -d)
+  started_pids=()
+  trap end_started_programs EXIT
+}
+
+end_started_programs() {
+  local pid alive=""
+  for pid in "${started_pids[@]}"; do
+    kill -0 "$pid" 2>/dev/null && kill -TERM "$pid" 2>/dev/null && alive=1
+  done
+  if [ -n "$alive" ]; then
+    sleep 0.5
+    for pid in "${started_pids[@]}"; do
+      kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
+    done
+  fi
+  rm -rf "$work"
+}
+
+# A private copy of the staged layout in $work/Hubbix, without the files a player's run writes.
+copy_stage() {
+  cp -a "$stage/Hubbix" "$work/Hubbix"
+  rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+}
 
 # Polls a command for up to $1 tenths of a second; true as soon as it succeeds.
 wait_until() {

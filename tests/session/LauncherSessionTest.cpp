@@ -10,18 +10,12 @@
 #include "platform/Profile.h"
 #include "qz/qz.h"
 #include "tests/launcher/LauncherFixture.h"
+#include "tests/session/TitlePlaces.h"
 
 namespace launcher_test {
 namespace {
 
 constexpr int kFirstSlotX = 14 + 20, kFirstSlotY = 140 + 20;
-constexpr int kPlayersX = 280 + 10, kPlayersY = 318 + 10;
-constexpr int kHighScoresX = 52 + 10, kHighScoresY = 365 + 10;
-constexpr int kMenuX = 636 + 10, kMenuY = 365 + 10;
-constexpr int kExitX = 636 + 10, kExitY = 435 + 10;
-constexpr int kUploadX = 53 + 552 + 10, kUploadY = 18 + 88 + 10;
-constexpr int kBackX = 53 + 595 + 10, kBackY = 18 + 220 + 10;
-constexpr int kEnterX = 53 + 474 + 10, kEnterY = 18 + 471 + 10;
 
 using LauncherSession = LauncherTest;
 
@@ -54,12 +48,7 @@ TEST_F(LauncherSession, PagesGamePagePlayersHallOfFameAndExit) {
   EXPECT_STREQ(name, "kim");
 
   // The hall of fame: its table drawn, the best entry uploaded, then back.
-  title.hallScript = [](int frame) {
-    if (frame == 1) Mouse(kUploadX, kUploadY, kLeft);
-    if (frame == 2) Mouse(kUploadX, kUploadY, 0);
-    if (frame == 3) Mouse(kBackX, kBackY, kLeft);
-    if (frame == 4) Mouse(kBackX, kBackY, 0);
-  };
+  title.hallScript = UploadThenBackScript(kUploadX, kUploadY, kBackX, kBackY);
   EXPECT_EQ(Click(kHighScoresX, kHighScoresY), 1);
   EXPECT_EQ(title.lastAnswer, "back");
   ASSERT_EQ(starter.addresses.size(), 1u);

@@ -13,6 +13,7 @@
 #include "qz/qz.h"
 #include "tests/launcher/LauncherFixture.h"
 #include "tests/session/SweepCases.h"
+#include "tests/session/TitlePlaces.h"
 
 namespace launcher_test {
 namespace {
@@ -25,13 +26,6 @@ constexpr int kInfoBackX = 689 + 10, kInfoBackY = 370 + 10;
 constexpr int kPagesExitX = 718 + 10, kPagesExitY = 89 + 10;
 constexpr int kHowToPlayX = 52 + 10, kHowToPlayY = 296 + 10;
 constexpr int kCreditsX = 52 + 10, kCreditsY = 435 + 10;
-constexpr int kPlayersX = 280 + 10, kPlayersY = 318 + 10;
-constexpr int kHighScoresX = 52 + 10, kHighScoresY = 365 + 10;
-constexpr int kMenuX = 636 + 10, kMenuY = 365 + 10;
-constexpr int kExitX = 636 + 10, kExitY = 435 + 10;
-constexpr int kUploadX = 53 + 552 + 10, kUploadY = 18 + 88 + 10;
-constexpr int kBackX = 53 + 595 + 10, kBackY = 18 + 220 + 10;
-constexpr int kEnterX = 53 + 474 + 10, kEnterY = 18 + 471 + 10;
 
 class LauncherSweep : public LauncherTest, public ::testing::WithParamInterface<sweep::Case> {
  protected:
@@ -100,12 +94,7 @@ TEST_P(LauncherSweep, PagesGamePageEachDialogAndExit) {
       EXPECT_STREQ(name, "kim");
     }
 
-    title.hallScript = [](int frame) {
-      if (frame == 1) Mouse(kUploadX, kUploadY, kLeft);
-      if (frame == 2) Mouse(kUploadX, kUploadY, 0);
-      if (frame == 3) Mouse(kBackX, kBackY, kLeft);
-      if (frame == 4) Mouse(kBackX, kBackY, 0);
-    };
+    title.hallScript = UploadThenBackScript(kUploadX, kUploadY, kBackX, kBackY);
     title.lastAnswer.clear();
     EXPECT_EQ(Click(kHighScoresX, kHighScoresY), 1);
     if (!Damaged({"HighScoresButton.bmp", "UploadButton.bmp", "backbutton.bmp", "BackButton.bmp",
