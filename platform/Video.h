@@ -4,6 +4,7 @@
 // (no window; keeps the presented picture and takes injected events), chosen at run time so one
 // test binary can use either.
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,7 +129,8 @@ class MemoryVideo : public Video {
   WindowDesc window;
   bool windowOpen = false;
   int windowsCreated = 0;
-  int presents = 0;
+  // Atomic: a test's helper thread paces itself on the presents of the thread that draws.
+  std::atomic<int> presents{0};
   int fullScreenSwitches = 0;
   // The parts the last present was told had changed.
   std::vector<PixelRect> lastChanged;

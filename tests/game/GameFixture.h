@@ -257,9 +257,11 @@ class GameFixture : public ::testing::Test {
 
   // Runs the operation while a helper thread keeps the timer ticking (for the modal pictures,
   // which pace their own frames). The ticker goes in step with the modal loops: after each tick
-  // it posts a message and waits until a loop has pumped it, so a modal picture sees about one
-  // tick per frame; outside them it ticks only now and then. The script, when given, runs on
-  // this thread for each of those messages pumped.
+  // it posts a message and waits until a loop has pumped it and then presented its frame, so a
+  // modal picture sees about one tick per frame; outside them it ticks only now and then. It
+  // must not post again before the present: the pump reads messages until none is left, and a
+  // ticker quicker than the frame would keep one loop pumping while the game's time runs on.
+  // The script, when given, runs on this thread for each of those messages pumped.
   template <typename Operation>
   auto WithTicker(Operation operation, std::function<void()> script = nullptr)
       -> decltype(operation()) {
@@ -267,14 +269,20 @@ class GameFixture : public ::testing::Test {
     std::atomic<bool> stop{false};
     std::thread ticker([&] {
       constexpr int kPatience = 20000;
-      while (!stop.load()) {
-        const uint32_t seen = ScriptMessagesPumped().load();
-        TimerTick();
-        platform::Messages().Post(kScriptMessage);
+      const auto waitForChange = [&](auto read, auto seen) {
         for (int spins = 0; spins < kPatience && !stop.load(); ++spins) {
-          if (ScriptMessagesPumped().load() != seen) break;
+          if (read() != seen) return true;
           std::this_thread::yield();
         }
+        return false;
+      };
+      while (!stop.load()) {
+        const uint32_t pumped = ScriptMessagesPumped().load();
+        const int presented = memory->presents.load();
+        TimerTick();
+        platform::Messages().Post(kScriptMessage);
+        if (waitForChange([] { return ScriptMessagesPumped().load(); }, pumped))
+          waitForChange([&] { return memory->presents.load(); }, presented);
       }
     });
     struct Joiner {
