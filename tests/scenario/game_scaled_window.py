@@ -15,6 +15,8 @@ import subprocess
 import sys
 import time
 
+# The shared helpers are imported from the source folder, which the test must not write into.
+sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window as gw  # noqa: E402
 
