@@ -1,9 +1,9 @@
 #include "platform/Mci.h"
 
 #include <mpg123.h>
-#include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -27,8 +27,18 @@ constexpr uint32_t kSegments = 4;
 constexpr uint32_t kSegmentsPerSecond = 4;
 constexpr int kQuitEvent = 0;
 
+// Command words and device names match without regard to case, in plain ASCII.
+bool SameWord(const char* a, const char* b) {
+  for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+    if (std::tolower(static_cast<unsigned char>(*a)) !=
+        std::tolower(static_cast<unsigned char>(*b)))
+      return false;
+  }
+  return *a == *b;
+}
+
 bool SameName(const std::string& a, const std::string& b) {
-  return strcasecmp(a.c_str(), b.c_str()) == 0;
+  return SameWord(a.c_str(), b.c_str());
 }
 
 struct Device {
@@ -217,11 +227,11 @@ uint32_t CommandOpen(const std::vector<std::string>& w) {
   const std::string file = w[1];
   std::string name = file;
   for (size_t i = 2; i < w.size(); ++i) {
-    if (strcasecmp(w[i].c_str(), "alias") == 0 || strcasecmp(w[i].c_str(), "type") == 0) {
+    if (SameWord(w[i].c_str(), "alias") || SameWord(w[i].c_str(), "type")) {
       if (i + 1 >= w.size()) return MCIERR_MISSING_STRING_ARGUMENT;
-      if (strcasecmp(w[i].c_str(), "alias") == 0) name = w[i + 1];
+      if (SameWord(w[i].c_str(), "alias")) name = w[i + 1];
       ++i;
-    } else if (strcasecmp(w[i].c_str(), "wait") != 0) {
+    } else if (!SameWord(w[i].c_str(), "wait")) {
       return MCIERR_UNRECOGNIZED_KEYWORD;
     }
   }
@@ -281,7 +291,7 @@ uint32_t CommandOpen(const std::vector<std::string>& w) {
 uint32_t CommandPlay(Device& d, const std::vector<std::string>& w) {
   bool notify = false;
   for (size_t i = 2; i < w.size(); ++i) {
-    if (strcasecmp(w[i].c_str(), "notify") == 0) {
+    if (SameWord(w[i].c_str(), "notify")) {
       notify = true;
     } else {
       return MCIERR_UNRECOGNIZED_KEYWORD;
@@ -319,7 +329,7 @@ uint32_t CommandStop(Device& d) {
 
 uint32_t CommandStatus(Device& d, const std::vector<std::string>& w, char* text, uint32_t size) {
   if (w.size() < 3) return MCIERR_MISSING_PARAMETER;
-  if (strcasecmp(w[2].c_str(), "mode") != 0 || w.size() > 3) return MCIERR_UNRECOGNIZED_KEYWORD;
+  if (!SameWord(w[2].c_str(), "mode") || w.size() > 3) return MCIERR_UNRECOGNIZED_KEYWORD;
   std::lock_guard<std::mutex> lock(d.mutex);
   SetReturn(text, size, d.playing ? "playing" : "stopped");
   return 0;
@@ -328,13 +338,13 @@ uint32_t CommandStatus(Device& d, const std::vector<std::string>& w, char* text,
 uint32_t CommandClose(const std::vector<std::string>& w) {
   if (w.size() < 2) return MCIERR_MISSING_PARAMETER;
   for (size_t i = 2; i < w.size(); ++i) {
-    if (strcasecmp(w[i].c_str(), "wait") != 0) return MCIERR_UNRECOGNIZED_KEYWORD;
+    if (!SameWord(w[i].c_str(), "wait")) return MCIERR_UNRECOGNIZED_KEYWORD;
   }
   std::vector<std::unique_ptr<Device>> closing;
   {
     Registry& r = Devices();
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (strcasecmp(w[1].c_str(), "all") == 0) {
+    if (SameWord(w[1].c_str(), "all")) {
       closing.swap(r.devices);
     } else {
       auto it = std::find_if(r.devices.begin(), r.devices.end(),
@@ -357,10 +367,9 @@ uint32_t MciSendString(const char* command, char* returnText, uint32_t returnSiz
   const std::vector<std::string> w = Words(command);
   if (w.empty()) return MCIERR_MISSING_COMMAND_STRING;
   const char* verb = w[0].c_str();
-  if (strcasecmp(verb, "open") == 0) return CommandOpen(w);
-  if (strcasecmp(verb, "close") == 0) return CommandClose(w);
-  if (strcasecmp(verb, "play") != 0 && strcasecmp(verb, "stop") != 0 &&
-      strcasecmp(verb, "status") != 0) {
+  if (SameWord(verb, "open")) return CommandOpen(w);
+  if (SameWord(verb, "close")) return CommandClose(w);
+  if (!SameWord(verb, "play") && !SameWord(verb, "stop") && !SameWord(verb, "status")) {
     return MCIERR_UNRECOGNIZED_COMMAND;
   }
   if (w.size() < 2) return MCIERR_MISSING_PARAMETER;
@@ -371,8 +380,8 @@ uint32_t MciSendString(const char* command, char* returnText, uint32_t returnSiz
   std::lock_guard<std::mutex> lock(r.mutex);
   Device* d = FindDevice(r, w[1]);
   if (d == nullptr) return MCIERR_INVALID_DEVICE_NAME;
-  if (strcasecmp(verb, "play") == 0) return CommandPlay(*d, w);
-  if (strcasecmp(verb, "stop") == 0) {
+  if (SameWord(verb, "play")) return CommandPlay(*d, w);
+  if (SameWord(verb, "stop")) {
     if (w.size() > 2) return MCIERR_UNRECOGNIZED_KEYWORD;
     return CommandStop(*d);
   }

@@ -2,6 +2,7 @@
 // Threads for the sound code: start a body with one parameter, optionally at a lower scheduling
 // priority, and later join it or let it go.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -43,5 +44,9 @@ class Thread {
 
 // The calling thread's id, as Thread::Id gives it.
 uint32_t CurrentThreadId();
+
+// Sleeps until the steady clock reaches the moment: one absolute sleep, so a wake-up that comes
+// late does not push the next one later. Returns early only when a signal interrupts it.
+void SleepUntilSteady(std::chrono::steady_clock::time_point moment);
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 #include "platform/Timer.h"
 
-#include <time.h>
+#include "platform/Thread.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,13 +36,7 @@ void PeriodicTimer::Run() {
   auto due = Clock::now() + step;
   while (!stopRequested.load()) {
     const auto wakeAt = std::min(due, Clock::now() + std::chrono::milliseconds(kLongestSleepMs));
-    const auto sinceEpoch =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(wakeAt.time_since_epoch()).count();
-    timespec until{};
-    until.tv_sec = static_cast<time_t>(sinceEpoch / 1000000000);
-    until.tv_nsec = static_cast<long>(sinceEpoch % 1000000000);
-    // The steady clock is CLOCK_MONOTONIC; an interrupted sleep simply comes round again.
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+    SleepUntilSteady(wakeAt);
     // Run every tick that has come due; after a long stall (a suspended machine) give up the
     // backlog beyond one second rather than firing hundreds of ticks at once.
     const auto now = Clock::now();

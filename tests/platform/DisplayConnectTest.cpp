@@ -1,4 +1,4 @@
-#include "platform/DisplayConnect.h"
+#include "platform/sdl/DisplayConnect.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/DisplayLoss.h"
+#include "platform/sdl/DisplayLoss.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -31,6 +32,16 @@ constexpr int kLowestNice = 10;
 
 uint32_t CurrentThreadId() {
   return static_cast<uint32_t>(syscall(SYS_gettid));
+}
+
+void SleepUntilSteady(std::chrono::steady_clock::time_point moment) {
+  const auto sinceEpoch =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(moment.time_since_epoch()).count();
+  timespec until{};
+  until.tv_sec = static_cast<time_t>(sinceEpoch / 1000000000);
+  until.tv_nsec = static_cast<long>(sinceEpoch % 1000000000);
+  // The steady clock is CLOCK_MONOTONIC.
+  clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
 }
 
 Thread::~Thread() {

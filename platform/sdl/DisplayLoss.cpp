@@ -1,4 +1,4 @@
-#include "platform/DisplayLoss.h"
+#include "platform/sdl/DisplayLoss.h"
 
 #include <X11/Xlib.h>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "platform/DisplayConnect.h"
+#include "platform/sdl/DisplayConnect.h"
 
 #include <SDL.h>
 

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/DisplayConnect.h"
-#include "platform/DisplayLoss.h"
+#include "platform/sdl/DisplayConnect.h"
+#include "platform/sdl/DisplayLoss.h"
 #include "platform/Input.h"
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
