@@ -2,7 +2,7 @@
 # The game in a real window on a virtual X display, played with the keyboard only: the arrows,
 # Space, Enter and Ctrl with an arrow, each move checked by reading the board and the cursor's
 # frame back from a screenshot (game_window.py --keys). Runs on a private copy of the staged
-# install layout. Exit code 77 (skipped) when there is no xvfb-run.
+# install layout. Exit code 77 (skipped) when there is no Xvfb.
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the game played by keys in a real window" "$0" "$@"

@@ -3,7 +3,7 @@
 # switched to full screen and back with Alt+Enter, the picture checked from screenshots and
 # played with the mouse at its scaled place, the choice of full screen kept for the next start
 # (game_scaled_window.py). Runs on a private copy of the staged install layout. Exit code 77
-# (skipped) when there is no xvfb-run.
+# (skipped) when there is no Xvfb.
 set -u
 
 # Room for a 1280 x 720 window and its caption without any of it leaving the screen, where a

@@ -2,7 +2,7 @@
 # The game in a real window on a virtual X display, played with the mouse: pops, a right-click
 # blow and a cloud's blow, each checked by reading the board back from a screenshot
 # (game_window.py). Runs on a private copy of the staged install layout. Exit code 77 (skipped)
-# when there is no xvfb-run.
+# when there is no Xvfb.
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the game in a real window" "$0" "$@"

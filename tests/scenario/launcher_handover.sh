@@ -5,7 +5,7 @@
 # launcher again, which comes back on the game's title page.
 #
 # Runs on a private copy of the staged install layout, so the files the programs write stay out
-# of the build tree. Exit code 77 (skipped) when there is no xvfb-run.
+# of the build tree. Exit code 77 (skipped) when there is no Xvfb.
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the hand-over between the launcher and the game" "$0" "$@"

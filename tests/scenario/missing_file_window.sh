@@ -3,7 +3,7 @@
 # with one of its pictures removed, driven with the mouse: the launcher without the title page's
 # picture opens the game's page and ends with "Exit"; the game without the rules picture shows
 # its (empty) rules, is clicked back into play and ends with "exit". Both must end with 0, in
-# time, and without a sanitizer report. Exit code 77 (skipped) when there is no xvfb-run.
+# time, and without a sanitizer report. Exit code 77 (skipped) when there is no Xvfb.
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the programs with a missing picture in a real window" "$0" "$@"

@@ -1,21 +1,41 @@
 # Sourced by the scenarios that need an X display. Run as `script.sh <stage folder>`, the script
-# starts itself again under xvfb-run as `script.sh --inside <stage folder>`, or exits 77 (skipped)
-# when there is no xvfb-run. Inside, it sets `stage`.
+# starts a virtual display server of its own and runs itself again on it as
+# `script.sh --inside <stage folder>`, or exits 77 (skipped) when there is no Xvfb. Inside, it
+# sets `stage`.
 #
 #   source virtual_display.sh "<what goes unchecked without a display>" "$0" "$@"
 #
 # The display is 1024 x 768 unless the script sets virtual_screen (as "WIDTHxHEIGHTxDEPTH")
-# before sourcing this.
+# before sourcing this. The server picks a free display number itself and reports it once it
+# accepts clients, so any number of scenarios may run at once.
 unchecked="$1"
 script="$2"
 shift 2
 if [ "${1:-}" != "--inside" ]; then
   stage="${1:?usage: $(basename "$script") <stage folder>}"
-  if ! command -v xvfb-run >/dev/null 2>&1; then
-    echo "SKIPPED: xvfb-run is not installed (Debian package xvfb); $unchecked was not checked."
+  if ! command -v Xvfb >/dev/null 2>&1; then
+    echo "SKIPPED: Xvfb is not installed (Debian package xvfb); $unchecked was not checked."
     exit 77
   fi
-  exec xvfb-run -a -s "-screen 0 ${virtual_screen:-1024x768x24}" bash "$script" --inside "$stage"
+  display_file=$(mktemp)
+  display_log=$(mktemp)
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 "${virtual_screen:-1024x768x24}" \
+    3>"$display_file" 2>"$display_log" &
+  display_server=$!
+  trap 'kill "$display_server" 2>/dev/null; wait "$display_server" 2>/dev/null
+        rm -f "$display_file" "$display_log"' EXIT
+  trap 'exit 143' TERM INT
+  for _ in $(seq 300); do
+    [ -s "$display_file" ] && break
+    kill -0 "$display_server" 2>/dev/null || break
+    sleep 0.05
+  done
+  if [ ! -s "$display_file" ]; then
+    echo "FAIL: the virtual display did not start: $(tail -n 5 "$display_log")"
+    exit 1
+  fi
+  DISPLAY=":$(tr -dc 0-9 <"$display_file")" bash "$script" --inside "$stage"
+  exit $?
 fi
 stage="$2"
 
