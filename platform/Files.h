@@ -62,6 +62,10 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 // one line on standard error names the file and the system's reason.
 bool WriteFileAtomic(const char* path, const void* data, size_t size);
 
+// The one line on standard error that every failed write gives: the program, the file and the
+// system's reason ("Zeppolo: cannot write hiscore.dat: Is a directory").
+void ReportWriteFailure(const std::string& nativePath, int error);
+
 // Test seam: when set, called after the temporary file is complete and before the rename; a
 // false return abandons the write as a crash at that point would (the temporary file is removed).
 using BeforeRenameHook = bool (*)(const char* tempPath);

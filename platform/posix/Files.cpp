@@ -220,11 +220,6 @@ int MakeFolders(const std::string& path, const std::string& data) {
   return 0;
 }
 
-void ReportWriteFailure(const std::string& path, int error) {
-  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name, path.c_str(),
-               std::strerror(error));
-}
-
 bool CopyFile(const std::string& from, const std::string& to) {
   std::vector<uint8_t> bytes;
   FILE* in = fopen(from.c_str(), "rb");
@@ -372,9 +367,19 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out) {
       break;
     }
   }
+  // The read's reason outlives the close, for the caller that reports it.
+  const int reason = errno;
   fclose(file);
-  if (!ok) out.clear();
+  if (!ok) {
+    out.clear();
+    errno = reason;
+  }
   return ok;
+}
+
+void ReportWriteFailure(const std::string& nativePath, int error) {
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name,
+               nativePath.c_str(), std::strerror(error));
 }
 
 void SetBeforeRenameHook(BeforeRenameHook hook) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "platform/Files.h"
@@ -217,6 +219,22 @@ TEST_F(ProfileTest, AFailedWriteKeepsTheOldFile) {
 
   EXPECT_FALSE(
       platform::WriteProfileString("setup", "Music", "N", (folder / "no/such/folder.ini").c_str()));
+}
+
+// A write that is refused says so like any other failed write: one line, the file and the reason.
+TEST_F(ProfileTest, EveryRefusedWriteSaysWhichFileAndWhy) {
+  std::filesystem::create_directories(path);  // a folder in the way of options.ini
+  const std::string other = folder / "other.ini";
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::WriteProfileString("setup", "playerid", "1", path.c_str()));
+  EXPECT_FALSE(platform::WriteProfileString("setup", "Music", nullptr, path.c_str()));
+  EXPECT_FALSE(platform::WriteProfileString("a]b", "k", "v", other.c_str()));
+  const std::string lines = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+  EXPECT_NE(lines.find("cannot write " + path + ": Is a directory\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("cannot write " + other + ": Invalid argument\n"), std::string::npos)
+      << lines;
+  EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
 TEST_F(ProfileTest, PathsAreWindowsStyleWithAnyCase) {
