@@ -244,6 +244,9 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
   std::string cleanValue;
   if (value != nullptr) cleanValue.assign(value, strcspn(value, "\r\n"));
 
+  // Read, change and write as one step against other copies, so no key they wrote meanwhile is
+  // lost.
+  const FileUpdateLock lock(path);
   IniFile file;
   errno = 0;
   if (!Load(path, file)) {

@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -380,6 +381,30 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out) {
 void ReportWriteFailure(const std::string& nativePath, int error) {
   std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name,
                nativePath.c_str(), std::strerror(error));
+}
+
+FileUpdateLock::FileUpdateLock(const char* path) {
+  if (path == nullptr) return;
+  int error = 0;
+  const std::string target = WriteLocation(path, &error);
+  if (error != 0 || target.empty() || target.back() == '/') return;
+  const std::string folder = FolderOf(target);
+  handle = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) return;
+  // flock, not fcntl: its lock belongs to this open file, so threads of one process exclude each
+  // other too.
+  while (flock(handle, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      close(handle);
+      handle = -1;
+      return;
+    }
+  }
+}
+
+FileUpdateLock::~FileUpdateLock() {
+  // Closing the file lets the lock go.
+  if (handle >= 0) close(handle);
 }
 
 void SetBeforeRenameHook(BeforeRenameHook hook) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/Files.h"
 #include "tests/common/TempFolder.h"
@@ -235,6 +236,27 @@ TEST_F(ProfileTest, EveryRefusedWriteSaysWhichFileAndWhy) {
   EXPECT_NE(lines.find("cannot write " + other + ": Invalid argument\n"), std::string::npos)
       << lines;
   EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// Two copies writing keys of their own at the same time: each write keeps what the other wrote.
+TEST_F(ProfileTest, CopiesWritingAtOnceKeepEachOthersKeys) {
+  auto writer = [this](char who) {
+    for (int i = 0; i < 25; ++i) {
+      const std::string key = std::string(1, who) + std::to_string(i);
+      EXPECT_TRUE(platform::WriteProfileString("setup", key.c_str(), "1", path.c_str()));
+    }
+  };
+  std::thread first(writer, 'a');
+  std::thread second(writer, 'b');
+  first.join();
+  second.join();
+  for (char who : {'a', 'b'}) {
+    for (int i = 0; i < 25; ++i) {
+      const std::string key = std::string(1, who) + std::to_string(i);
+      EXPECT_EQ(Read("setup", key.c_str()), "1") << key;
+    }
+  }
+  EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 TEST_F(ProfileTest, PathsAreWindowsStyleWithAnyCase) {
