@@ -1,14 +1,18 @@
 // The process's audio device over SDL: with the dummy driver CI uses, and with no usable driver
-// at all, opening it never fails and the program goes on silently.
+// at all, opening it never fails and the program goes on silently; a stream that stops being
+// pulled is paced over until it moves again.
 
 #include "platform/AudioDevice.h"
 
 #include "platform/Events.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -86,6 +90,45 @@ TEST_F(AudioDeviceTest, WithoutAUsableDriverTheProgramRunsSilently) {
   EXPECT_TRUE(b->Play(0));
   // Unheard, the sound still runs its course and ends.
   EXPECT_EQ(platform::WaitForEvent(&ended, 10000), 0);
+  b->Release();
+  device->Release();
+}
+
+// Holding SDL's lock on the device keeps its thread from calling back, as a frozen sound server
+// would: the sound still ends on time, and once the stream moves again the mixer is heard again.
+TEST_F(AudioDeviceTest, AStreamThatStopsBeingPulledIsPacedOverUntilItMovesAgain) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  AudioDevice* device = AudioDevice::Open();
+  ASSERT_TRUE(device->HasSoundCard());
+  SDL_AudioDeviceID id = 0;
+  for (SDL_AudioDeviceID candidate = 1; candidate < 32 && id == 0; ++candidate) {
+    if (SDL_GetAudioDeviceStatus(candidate) == SDL_AUDIO_PLAYING) id = candidate;
+  }
+  ASSERT_NE(id, 0u);
+  const platform::WaveFormat format = platform::MakePcmFormat(22050, 2, 16);
+  platform::BufferDesc desc;
+  desc.bytes = 4410;  // 50 ms
+  desc.format = &format;
+  desc.flags = platform::kBufferCtrlPositionNotify;
+  platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
+  ASSERT_NE(b, nullptr);
+  platform::Event ended;
+  const platform::PositionNotify onStop{platform::kNotifyOnStop, &ended};
+  ASSERT_TRUE(b->SetNotificationPositions(1, &onStop));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // pulled steadily by now
+
+  SDL_LockAudioDevice(id);
+  EXPECT_TRUE(b->Play(0));
+  EXPECT_EQ(platform::WaitForEvent(&ended, 5000), 0);
+  EXPECT_FALSE(device->HasSoundCard());
+  SDL_UnlockAudioDevice(id);
+
+  bool heard = false;
+  for (int i = 0; i < 50 && !heard; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    heard = device->HasSoundCard();
+  }
+  EXPECT_TRUE(heard);
   b->Release();
   device->Release();
 }
