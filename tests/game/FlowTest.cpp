@@ -382,14 +382,16 @@ TEST_F(FlowTest, AScoreBelowTheTwentiethWritesNothing) {
 // Another copy of the game, or the launcher's "clear", changed the file while this game ran: the
 // result goes into the file as it is at the end, not into the table read at the start.
 TEST_F(FlowTest, TheResultEntersTheHallOfFameAsItIsWhenTheGameEnds) {
-  HighScoreTable other;
-  other.Init(20);
-  other.Insert("Old:::Y", 500);
-  ASSERT_TRUE(other.Save(GamePath("hiscore.dat").c_str()));
+  // A hall of fame of one result, written as another program writes it.
+  auto writeOnly = [this](const char* name, int32_t score) {
+    HighScoreTable other;
+    other.Init(20);
+    other.Insert(name, score);
+    EXPECT_TRUE(other.Save(GamePath("hiscore.dat").c_str()));
+  };
+  writeOnly("Old:::Y", 500);
   OpenAndStart();
-  other.Init(20);  // cleared in the launcher
-  other.Insert("Other:::Y", 900);
-  ASSERT_TRUE(other.Save(GamePath("hiscore.dat").c_str()));
+  writeOnly("Other:::Y", 900);  // cleared in the launcher, then another copy's result
   SetStuckBoard();
   game.SetScore(700);
   Frame();

@@ -40,6 +40,23 @@ class AudioDeviceTest : public ::testing::Test {
   bool hadDriver = false;
 };
 
+// A short sound of the given length that signals ended when it stops; null when refused.
+platform::SoundBuffer* SoundThatSignalsItsEnd(AudioDevice* device, uint32_t bytes,
+                                              platform::Event* ended) {
+  const platform::WaveFormat format = platform::MakePcmFormat(22050, 2, 16);
+  platform::BufferDesc desc;
+  desc.bytes = bytes;
+  desc.format = &format;
+  desc.flags = platform::kBufferCtrlPositionNotify;
+  platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
+  const platform::PositionNotify onStop{platform::kNotifyOnStop, ended};
+  if (b != nullptr && !b->SetNotificationPositions(1, &onStop)) {
+    b->Release();
+    return nullptr;
+  }
+  return b;
+}
+
 TEST_F(AudioDeviceTest, TheDummyDriverPlaysAndFollowsTheOutputFormat) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   AudioDevice* device = AudioDevice::Open();
@@ -77,16 +94,9 @@ TEST_F(AudioDeviceTest, WithoutAUsableDriverTheProgramRunsSilently) {
   AudioDevice* device = AudioDevice::Open();
   ASSERT_NE(device, nullptr);
   EXPECT_FALSE(device->HasSoundCard());
-  const platform::WaveFormat format = platform::MakePcmFormat(22050, 2, 16);
-  platform::BufferDesc desc;
-  desc.bytes = 400;
-  desc.format = &format;
-  desc.flags = platform::kBufferCtrlPositionNotify;
-  platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
-  ASSERT_NE(b, nullptr);
   platform::Event ended;
-  const platform::PositionNotify onStop{platform::kNotifyOnStop, &ended};
-  ASSERT_TRUE(b->SetNotificationPositions(1, &onStop));
+  platform::SoundBuffer* b = SoundThatSignalsItsEnd(device, 400, &ended);
+  ASSERT_NE(b, nullptr);
   EXPECT_TRUE(b->Play(0));
   // Unheard, the sound still runs its course and ends.
   EXPECT_EQ(platform::WaitForEvent(&ended, 10000), 0);
@@ -105,16 +115,9 @@ TEST_F(AudioDeviceTest, AStreamThatStopsBeingPulledIsPacedOverUntilItMovesAgain)
     if (SDL_GetAudioDeviceStatus(candidate) == SDL_AUDIO_PLAYING) id = candidate;
   }
   ASSERT_NE(id, 0u);
-  const platform::WaveFormat format = platform::MakePcmFormat(22050, 2, 16);
-  platform::BufferDesc desc;
-  desc.bytes = 4410;  // 50 ms
-  desc.format = &format;
-  desc.flags = platform::kBufferCtrlPositionNotify;
-  platform::SoundBuffer* b = device->CreateSoundBuffer(desc);
-  ASSERT_NE(b, nullptr);
   platform::Event ended;
-  const platform::PositionNotify onStop{platform::kNotifyOnStop, &ended};
-  ASSERT_TRUE(b->SetNotificationPositions(1, &onStop));
+  platform::SoundBuffer* b = SoundThatSignalsItsEnd(device, 4410, &ended);  // 50 ms
+  ASSERT_NE(b, nullptr);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // pulled steadily by now
 
   SDL_LockAudioDevice(id);
