@@ -79,8 +79,6 @@ class FileUpdateLock {
   FileUpdateLock(const FileUpdateLock&) = delete;
   FileUpdateLock& operator=(const FileUpdateLock&) = delete;
 
-  bool Held() const { return handle >= 0; }
-
  private:
   int handle = -1;
 };

@@ -2,7 +2,8 @@
 # output, its monitor recorded with parec, on a socket in $work so that no other server is ever
 # touched. Sourced after polling.sh's use_private_work; needs pulseaudio and pulseaudio-utils.
 #
-#   start_sound_server              starts it (again) and waits until it answers
+#   start_sound_server [SINK]       starts it (again), its sink named SINK (default "out"), and
+#                                   waits until it answers
 #   stop_sound_server [SIGNAL]      ends it (default KILL, as a crash would)
 #   record SINK FILE                records SINK's monitor into FILE (raw s16le mono 22050 Hz)
 #   loud_samples FILE               how many recorded samples are louder than 1/32 of full scale
@@ -22,7 +23,6 @@ sound_setup() {
   export PULSE_RUNTIME_PATH="$work/pulse" PULSE_SERVER="unix:$work/pulse/native"
   export PULSE_STATE_PATH="$work/pulse" HOME="$work/pulse-home" XDG_CONFIG_HOME="$work/pulse-home"
   sound_server=""
-  recorders=()
 }
 
 start_sound_server() {
@@ -49,7 +49,6 @@ stop_sound_server() {
 record() {
   parec -d "$1.monitor" --latency-msec=10 --format=s16le --rate=22050 --channels=1 --raw \
     >"$2" 2>/dev/null &
-  recorders+=($!)
   started_pids+=($!)
 }
 
