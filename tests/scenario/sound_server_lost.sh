@@ -24,7 +24,8 @@ ticks=$(getconf CLK_TCK)
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 our_stream() { pactl list short sink-inputs 2>/dev/null | grep -q .; }
-said() { grep -q "$1" "$work/game.log"; }
+# Whether the game's log says the text more than $2 times (default 0).
+said() { [ "$(grep -c "$1" "$work/game.log")" -gt "${2:-0}" ]; }
 
 start_sound_server || { fail "the sound server did not start: $(cat "$work/pulse.log")"; exit 1; }
 record out "$work/before.raw"
@@ -68,13 +69,17 @@ pactl load-module module-null-sink sink_name=new rate=22050 >/dev/null
 record new "$work/new.raw"
 wait_until 60 has_sound "$work/new.raw" || fail "no sound on the output that replaced the old one"
 
-# 5. The game still ends cleanly when asked.
+# 5. The game still ends cleanly when asked, even with its server hung.
+frozen=$(grep -c "stopped taking sound" "$work/game.log")
+kill -STOP "$sound_server"
+wait_until 30 said "stopped taking sound" "$frozen" || fail "the game did not notice the server hang"
 kill -TERM $game
 wait_until 50 bash -c "! kill -0 $game 2>/dev/null" || fail "the game did not end within 5 s"
 wait $game
 code=$?
 [ $code -eq 0 ] || fail "the game exited $code: $(cat "$work/game.log")"
 grep -q "Sanitizer" "$work/game.log" && fail "the game reported: $(cat "$work/game.log")"
+stop_sound_server KILL
 
 if [ $failures -eq 0 ]; then echo "sound_server_lost: all checks passed"; fi
 exit $failures
