@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -138,8 +137,9 @@ struct OutputState {
 
   // The watch: the one thread that opens, looks at and closes the SDL device once it is up, so
   // that a loss is noticed and mended without the window's event pump and without blocking the
-  // program. Requests and answers below are guarded by mutex.
-  std::thread watch;
+  // program. An SDL thread, so that SDL frees what it keeps per thread (its error text) when the
+  // thread ends. Requests and answers below are guarded by mutex.
+  SDL_Thread* watch = nullptr;
   std::condition_variable changed;
   bool stopWanted = false;
   bool reopenWanted = false;
@@ -303,6 +303,11 @@ void Watch(OutputState& s) {
   s.changed.notify_all();
 }
 
+int SDLCALL WatchThread(void* state) {
+  Watch(*static_cast<OutputState*>(state));
+  return 0;
+}
+
 // With the output mutex held: asks the watch to open the device anew and waits a while for it.
 void ReopenAndWait(OutputState& s, std::unique_lock<std::mutex>& lock) {
   const uint64_t target = s.reopensDone + 1;
@@ -327,25 +332,32 @@ void StartSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
   s.watchEnded = false;
   s.watchLetGo = false;
   s.leftFrozen = false;
-  s.watch = std::thread(Watch, std::ref(s));
+  s.watch = SDL_CreateThread(WatchThread, "audio watch", &s);
+  if (s.watch == nullptr) {
+    std::fprintf(stderr, "audio: no sound output (%s)\n", SDL_GetError());
+    s.pacer.Start();
+    return;
+  }
   ReopenAndWait(s, lock);
 }
 
 // With the output mutex held (through lock). A watch stuck in SDL (a server that never answers)
 // is let go, and the audio system with it: the program ends without waiting for it.
 void StopSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
-  if (s.watch.joinable()) {
+  if (s.watch != nullptr) {
     s.stopWanted = true;
     s.changed.notify_all();
     const bool ended = s.changed.wait_for(lock, kCallerWaitLimit, [&s] { return s.watchEnded; });
+    SDL_Thread* watch = s.watch;
+    s.watch = nullptr;
     if (!ended) {
       // The pacer stays the watch's: it keeps the mixer moving until the process ends.
-      s.watch.detach();
+      SDL_DetachThread(watch);
       s.watchLetGo = true;
       return;
     }
     lock.unlock();
-    s.watch.join();
+    SDL_WaitThread(watch, nullptr);
     lock.lock();
   }
   s.pacer.Stop();
@@ -358,7 +370,7 @@ void StopSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
 void ReopenOnFormatChange(void*) {
   OutputState& s = Output();
   std::unique_lock<std::mutex> lock(s.mutex);
-  if (!s.watch.joinable() || s.watchEnded) return;
+  if (s.watch == nullptr || s.watchEnded) return;
   ReopenAndWait(s, lock);
 }
 
