@@ -215,29 +215,6 @@ TEST_F(HighScoreTableTest, CopiesEnteringResultsAtOnceLoseNone) {
   }
 }
 
-TEST_F(HighScoreTableTest, AResultIsEnteredIntoTheFileAsItIsNow) {
-  table.Insert("stale", 50);  // read before the file below was written
-  HighScoreTable other;
-  other.Init(kHighScoreEntries);
-  other.Insert("other", 300);
-  ASSERT_TRUE(other.Save(path.c_str()));
-
-  bool saved = false;
-  EXPECT_TRUE(table.InsertAndSave(path.c_str(), "mine", 200, &saved));
-  EXPECT_TRUE(saved);
-  EXPECT_EQ(Scores(table), "other=300 mine=200 ");
-  HighScoreTable file;
-  file.Init(kHighScoreEntries);
-  ASSERT_TRUE(file.Load(path.c_str()));
-  EXPECT_EQ(Scores(file), "other=300 mine=200 ");
-
-  // A result the file's table does not take is not written.
-  const std::string before = folder.Read("hiscore.dat");
-  EXPECT_FALSE(table.InsertAndSave(path.c_str(), "nothing", 0, &saved));
-  EXPECT_FALSE(saved);
-  EXPECT_EQ(folder.Read("hiscore.dat"), before);
-}
-
 TEST_F(HighScoreTableTest, AnUninitialisedOrReleasedTableIsEmpty) {
   HighScoreTable fresh;
   EXPECT_EQ(fresh.Count(), 0);
