@@ -86,6 +86,25 @@ bool HighScoreTable::Load(const char* path) {
 }
 
 bool HighScoreTable::Save(const char* path) const {
+  // The lock keeps a save from landing between another copy's reading and writing of the file.
+  const platform::FileUpdateLock lock(path);
+  return Write(path);
+}
+
+bool HighScoreTable::InsertAndSave(const char* path, const char* name, int32_t score, bool* saved) {
+  if (saved != nullptr) *saved = false;
+  const platform::FileUpdateLock lock(path);
+  // What this copy read earlier may be stale: a missing or foreign file now means an empty
+  // table, as the next save replaces it.
+  Init(Count());
+  Load(path);
+  if (!Insert(name, score)) return false;
+  const bool written = Write(path);
+  if (saved != nullptr) *saved = written;
+  return true;
+}
+
+bool HighScoreTable::Write(const char* path) const {
   std::vector<uint8_t> bytes(4 + entries.size() * kEntryBytes);
   WriteInt32(bytes.data(), Count());
   for (size_t i = 0; i < entries.size(); ++i) {

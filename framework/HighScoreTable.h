@@ -44,7 +44,15 @@ class HighScoreTable {
   bool Load(const char* path);
   // Replaces the file through a temporary, so a failed save leaves the old file whole.
   bool Save(const char* path) const;
+  // Enters a result into the file as it is now rather than as this table last read it: under the
+  // file's update lock the table is read again, the result inserted and, when it entered, the
+  // file replaced, so the results other copies saved meanwhile stay. The table is left as the
+  // file now holds it. True when the result entered; *saved (may be null) tells whether the file
+  // was written.
+  bool InsertAndSave(const char* path, const char* name, int32_t score, bool* saved = nullptr);
 
  private:
+  bool Write(const char* path) const;
+
   std::vector<HighScoreEntry> entries;
 };

@@ -240,8 +240,8 @@ int Game::RunGameOver() {
 int Game::EnterScore() {
   char text[kHighScoreNameSize] = {};
   UpdatePlayer(text);
-  if (highScores.Insert(text, GetScore())) {
-    highScores.Save(kHighScoreFile);
+  // Entered into the file as it is now, so a result another copy saved meanwhile stays.
+  if (highScores.InsertAndSave(kHighScoreFile, text, GetScore())) {
     if (ShowHallOfFame() == 0) return 0;
   }
   return 1;

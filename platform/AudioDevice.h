@@ -7,7 +7,11 @@
 // (nothing pulls frames; tests call Mixer::Mix and read the samples). Without a sound card (no
 // device, no usable driver) the SDL output stays closed and the program runs silently: opening
 // the device never fails for lack of sound, and the mixer is still pulled at the pace of real
-// time (the frames dropped), so sounds end and free their buffers as they would when heard.
+// time (the frames dropped), so sounds end and free their buffers as they would when heard. The
+// same happens when the output goes away or stops taking sound while the program runs (a sound
+// server that dies or hangs, a device unplugged); a thread of this layer notices it and opens
+// the default output again by itself once one is there, and the sounds and the music go on from
+// where their clock says.
 
 #include <cstdint>
 
@@ -64,7 +68,7 @@ class AudioDevice {
   bool GetCaps(DeviceCaps* caps) const;
   // Software buffers need no compaction; accepted.
   bool Compact() { return true; }
-  // True while a sound card is playing the mixer's output.
+  // True while a sound card is playing the mixer's output (false while it is lost).
   bool HasSoundCard() const;
 
  private:

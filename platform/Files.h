@@ -62,6 +62,27 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out);
 // one line on standard error names the file and the system's reason.
 bool WriteFileAtomic(const char* path, const void* data, size_t size);
 
+// The one line on standard error that every failed write gives: the program, the file and the
+// system's reason ("Zeppolo: cannot write hiscore.dat: Is a directory").
+void ReportWriteFailure(const std::string& nativePath, int error);
+
+// Makes one copy's read-modify-write of a file whole against every other copy's and thread's:
+// an advisory lock on the folder the file is written in, held from construction to destruction
+// (blocking until it is free). Not on the file itself, since every write replaces it by a rename
+// and a lock on the old file would not hold off the next writer; the folder stays while its files
+// come and go, and no lock file is left behind. When the folder cannot be opened or locked, the
+// update goes on unguarded and its write reports its own failure.
+class FileUpdateLock {
+ public:
+  explicit FileUpdateLock(const char* path);
+  ~FileUpdateLock();
+  FileUpdateLock(const FileUpdateLock&) = delete;
+  FileUpdateLock& operator=(const FileUpdateLock&) = delete;
+
+ private:
+  int handle = -1;
+};
+
 // Test seam: when set, called after the temporary file is complete and before the rename; a
 // false return abandons the write as a crash at that point would (the temporary file is removed).
 using BeforeRenameHook = bool (*)(const char* tempPath);

@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <string>
@@ -228,17 +229,31 @@ int ReadProfileInt(const char* section, const char* key, int defaultValue, const
 }
 
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* path) {
-  if (section == nullptr || path == nullptr) return false;
+  if (path == nullptr) return false;
+  // A refusal is a failed write like any other: it says so.
+  auto refuse = [path](int reason) {
+    ReportWriteFailure(ReadLocation(path), reason);
+    return false;
+  };
   // Names that would break the line structure cannot be stored faithfully; a value is cut at
   // its first line break so it cannot add lines of its own.
-  if (HasLineBreak(section) || strchr(section, ']') != nullptr) return false;
-  if (key != nullptr && (HasLineBreak(key) || strchr(key, '=') != nullptr)) return false;
+  if (section == nullptr || HasLineBreak(section) || strchr(section, ']') != nullptr) {
+    return refuse(EINVAL);
+  }
+  if (key != nullptr && (HasLineBreak(key) || strchr(key, '=') != nullptr)) return refuse(EINVAL);
   std::string cleanValue;
   if (value != nullptr) cleanValue.assign(value, strcspn(value, "\r\n"));
 
+  // Read, change and write as one step against other copies, so no key they wrote meanwhile is
+  // lost.
+  const FileUpdateLock lock(path);
   IniFile file;
-  const bool exists = Load(path, file);
-  if (!exists && FileExists(path)) return false;  // present but unreadable: leave it alone
+  errno = 0;
+  if (!Load(path, file)) {
+    const int reason = errno != 0 ? errno : EIO;
+    // Present but unreadable: left alone, since rewriting it would lose every other key.
+    if (FileExists(path)) return refuse(reason);
+  }
 
   const int header = file.FindSection(section);
   if (key == nullptr) {

@@ -8,6 +8,7 @@ packages=(
   libfreetype-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  pulseaudio pulseaudio-utils
   xvfb xauth xdotool imagemagick python3 openbox x11-utils
   desktop-file-utils appstream lintian dpkg-dev file fakeroot
 )

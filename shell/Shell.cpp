@@ -11,6 +11,7 @@
 #include "framework/ScreenManager.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
+#include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
@@ -31,6 +32,8 @@ struct ShellState {
   int mouseOffsetX = 0;
   int mouseOffsetY = 0;
   char launcherDir[kLauncherDirSize] = {};
+  // The program's own setup.ini, named from the folder the program starts in.
+  std::string setupFile = ".\\setup.ini";
   QZSurface* front = nullptr;
   QZSurface* back = nullptr;
 };
@@ -50,7 +53,7 @@ bool CreateMainWindow(const ShellFlavour& flavour) {
 
   char nowindowText[32];
   platform::ReadProfileString("setup", "nowindow", "0", nowindowText, sizeof(nowindowText),
-                              ".\\setup.ini");
+                              shell.setupFile.c_str());
   const int nowindow = std::atoi(nowindowText);
 
   platform::WindowDesc desc;
@@ -131,7 +134,7 @@ void ToggleFullScreen() {
   if (!Window().SetFullScreen(next)) return;
   shell.fullScreen = next ? 1 : 0;
   TheMousePointer().SetFullScreen(shell.fullScreen);
-  platform::WriteProfileString("setup", "fullscreen", next ? "1" : "0", ".\\setup.ini");
+  platform::WriteProfileString("setup", "fullscreen", next ? "1" : "0", shell.setupFile.c_str());
 }
 
 // Frame-loop step 3 without spinning: while the window is inactive no frame runs, and the loop
@@ -287,9 +290,15 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   }
 
   QZSetInstance(nullptr);
+  // Named absolutely, so that a later change of the current folder (the launcher's title page
+  // enters a game's folder) cannot send this program's choices to another program's file.
+  char startFolder[4096];
+  if (platform::GetCurrentFolder(startFolder, sizeof(startFolder))) {
+    shell.setupFile = std::string(startFolder) + "/setup.ini";
+  }
   char fullScreenText[256];
   platform::ReadProfileString("setup", "fullscreen", "0", fullScreenText, sizeof(fullScreenText),
-                              ".\\setup.ini");
+                              shell.setupFile.c_str());
   shell.fullScreen = std::atoi(fullScreenText);
 
   SetWindowProcedure(&MainWndProc);

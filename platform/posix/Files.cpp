@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -220,11 +221,6 @@ int MakeFolders(const std::string& path, const std::string& data) {
   return 0;
 }
 
-void ReportWriteFailure(const std::string& path, int error) {
-  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name, path.c_str(),
-               std::strerror(error));
-}
-
 bool CopyFile(const std::string& from, const std::string& to) {
   std::vector<uint8_t> bytes;
   FILE* in = fopen(from.c_str(), "rb");
@@ -372,9 +368,43 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out) {
       break;
     }
   }
+  // The read's reason outlives the close, for the caller that reports it.
+  const int reason = errno;
   fclose(file);
-  if (!ok) out.clear();
+  if (!ok) {
+    out.clear();
+    errno = reason;
+  }
   return ok;
+}
+
+void ReportWriteFailure(const std::string& nativePath, int error) {
+  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name,
+               nativePath.c_str(), std::strerror(error));
+}
+
+FileUpdateLock::FileUpdateLock(const char* path) {
+  if (path == nullptr) return;
+  int error = 0;
+  const std::string target = WriteLocation(path, &error);
+  if (error != 0 || target.empty() || target.back() == '/') return;
+  const std::string folder = FolderOf(target);
+  handle = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) return;
+  // flock, not fcntl: its lock belongs to this open file, so threads of one process exclude each
+  // other too.
+  while (flock(handle, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      close(handle);
+      handle = -1;
+      return;
+    }
+  }
+}
+
+FileUpdateLock::~FileUpdateLock() {
+  // Closing the file lets the lock go.
+  if (handle >= 0) close(handle);
 }
 
 void SetBeforeRenameHook(BeforeRenameHook hook) {

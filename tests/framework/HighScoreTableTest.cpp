@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "platform/Files.h"
 #include "tests/common/TempFolder.h"
@@ -185,6 +186,33 @@ TEST_F(HighScoreTableTest, AFailedSaveLeavesTheOldFileWhole) {
   EXPECT_EQ(folder.EntryCount(), 1u);
 
   EXPECT_FALSE(table.Save((folder / "no/such/folder/hiscore.dat").c_str()));
+}
+
+// Two copies that each read the table when their games began, then enter results at the same
+// time: every result of both stays, whatever the order of their writes.
+TEST_F(HighScoreTableTest, CopiesEnteringResultsAtOnceLoseNone) {
+  auto copy = [this](const char* player, int32_t base) {
+    HighScoreTable mine;
+    mine.Init(kHighScoreEntries);
+    mine.Load(path.c_str());
+    for (int32_t i = 0; i < 10; ++i) {
+      bool saved = false;
+      EXPECT_TRUE(mine.InsertAndSave(path.c_str(), player, base + i, &saved));
+      EXPECT_TRUE(saved);
+    }
+  };
+  std::thread first(copy, "first", 100);
+  std::thread second(copy, "second", 200);
+  first.join();
+  second.join();
+
+  ASSERT_TRUE(table.Load(path.c_str()));
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_STREQ(table.Name(i), "second");
+    EXPECT_EQ(table.Score(i), 209 - i);
+    EXPECT_STREQ(table.Name(10 + i), "first");
+    EXPECT_EQ(table.Score(10 + i), 109 - i);
+  }
 }
 
 TEST_F(HighScoreTableTest, AnUninitialisedOrReleasedTableIsEmpty) {

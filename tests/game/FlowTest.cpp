@@ -379,6 +379,34 @@ TEST_F(FlowTest, AScoreBelowTheTwentiethWritesNothing) {
   EXPECT_EQ(ReadGameFile("hiscore.dat"), saved);
 }
 
+// Another copy of the game, or the launcher's "clear", changed the file while this game ran: the
+// result goes into the file as it is at the end, not into the table read at the start.
+TEST_F(FlowTest, TheResultEntersTheHallOfFameAsItIsWhenTheGameEnds) {
+  // A hall of fame of one result, written as another program writes it.
+  auto writeOnly = [this](const char* name, int32_t score) {
+    HighScoreTable other;
+    other.Init(20);
+    other.Insert(name, score);
+    EXPECT_TRUE(other.Save(GamePath("hiscore.dat").c_str()));
+  };
+  writeOnly("Old:::Y", 500);
+  OpenAndStart();
+  writeOnly("Other:::Y", 900);  // cleared in the launcher, then another copy's result
+  SetStuckBoard();
+  game.SetScore(700);
+  Frame();
+  std::vector<Shown> shown;
+  WithTicker([&] { return Frame(); }, RecordPictures(shown));
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[1].picture, "hallfamepop.bmp");
+  EXPECT_EQ(HighScoreName(0), "Other:::Y");
+  EXPECT_EQ(HighScore(0), 900);
+  EXPECT_EQ(HighScoreName(1), "Player1:::Y");
+  EXPECT_EQ(HighScore(1), 700);
+  EXPECT_EQ(HighScoreName(2), "");
+  EXPECT_EQ(game.HighScores().TopScore(), 900);
+}
+
 TEST_F(FlowTest, QuitDuringTheNoticeEndsTheProgramWithTheScoreAlreadySaved) {
   OpenAndStart();
   SetStuckBoard();

@@ -121,6 +121,8 @@ TEST_F(HallOfFameDialogTest, UploadSendsTheWholeStoredLineOfTheBestEntryAndStays
   Open();
   ClickAt(kUploadX, kUploadY);
   ASSERT_EQ(starter.addresses.size(), 1u);
+  EXPECT_EQ(starter.addresses[0].rfind("https://www.qorvexgames.example.com/cgi-bin/", 0), 0u)
+      << starter.addresses[0];
   EXPECT_EQ(starter.addresses[0],
             kUploadPrefix +
                 "game=Zeppolo&name=Anna%20Lee:1%20Main%20St:anna@mail.example.com:Y&score=" +

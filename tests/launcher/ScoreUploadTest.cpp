@@ -22,11 +22,12 @@ std::string Address(const char* game, const char* name, int32_t score) {
   return out;
 }
 
-TEST(ScoreUploadTest, TheMakerSiteIsAnExampleAddress) {
+TEST(ScoreUploadTest, TheMakerSiteIsAnExampleAddressReachedOverHttps) {
   const std::string site = kMakerSite;
   ASSERT_GT(site.size(), 11u);
   EXPECT_EQ(site.substr(site.size() - 11), "example.com");
-  EXPECT_EQ(site.substr(0, 7), "http://");
+  // The upload's address carries the player's name, postal address and e-mail.
+  EXPECT_EQ(site.substr(0, 8), "https://");
 }
 
 TEST(ScoreUploadTest, EscapesExactlyTheSixteenBytesInLowerCase) {

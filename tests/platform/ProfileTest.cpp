@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 #include "platform/Files.h"
 #include "tests/common/TempFolder.h"
@@ -217,6 +220,43 @@ TEST_F(ProfileTest, AFailedWriteKeepsTheOldFile) {
 
   EXPECT_FALSE(
       platform::WriteProfileString("setup", "Music", "N", (folder / "no/such/folder.ini").c_str()));
+}
+
+// A write that is refused says so like any other failed write: one line, the file and the reason.
+TEST_F(ProfileTest, EveryRefusedWriteSaysWhichFileAndWhy) {
+  std::filesystem::create_directories(path);  // a folder in the way of options.ini
+  const std::string other = folder / "other.ini";
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(platform::WriteProfileString("setup", "playerid", "1", path.c_str()));
+  EXPECT_FALSE(platform::WriteProfileString("setup", "Music", nullptr, path.c_str()));
+  EXPECT_FALSE(platform::WriteProfileString("a]b", "k", "v", other.c_str()));
+  const std::string lines = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 3) << lines;
+  EXPECT_NE(lines.find("cannot write " + path + ": Is a directory\n"), std::string::npos) << lines;
+  EXPECT_NE(lines.find("cannot write " + other + ": Invalid argument\n"), std::string::npos)
+      << lines;
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// Two copies writing keys of their own at the same time: each write keeps what the other wrote.
+TEST_F(ProfileTest, CopiesWritingAtOnceKeepEachOthersKeys) {
+  auto writer = [this](char who) {
+    for (int i = 0; i < 25; ++i) {
+      const std::string key = std::string(1, who) + std::to_string(i);
+      EXPECT_TRUE(platform::WriteProfileString("setup", key.c_str(), "1", path.c_str()));
+    }
+  };
+  std::thread first(writer, 'a');
+  std::thread second(writer, 'b');
+  first.join();
+  second.join();
+  for (char who : {'a', 'b'}) {
+    for (int i = 0; i < 25; ++i) {
+      const std::string key = std::string(1, who) + std::to_string(i);
+      EXPECT_EQ(Read("setup", key.c_str()), "1") << key;
+    }
+  }
+  EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 TEST_F(ProfileTest, PathsAreWindowsStyleWithAnyCase) {

@@ -3,7 +3,8 @@
 # write, and played by an ordinary user (uid 65534) with a home of their own: choosing a player on
 # the game's page, a short game played with the mouse to its end, the result in the launcher's
 # hall of fame. Everything the player's programs write lands in the player's data folder and the
-# installed files stay as installed; a second user starts with an empty hall of fame.
+# installed files stay as installed; a second user starts with an empty hall of fame, and switches
+# the launcher to full screen on the game's page.
 #
 # Run as `installed_player.sh <build folder>`. Needs the superuser to install and to change user
 # (CI runs as root); exit code 77 (skipped) otherwise, or without Xvfb.
@@ -93,7 +94,9 @@ open_game_page() {
   sleep 0.5
 }
 
-# Opens the hall of fame on the game's page, takes its picture, closes it and ends the launcher.
+# Opens the hall of fame on the game's page, takes its picture, closes it and ends the launcher;
+# with a second argument, after switching the launcher to full screen with Alt+Enter (Esc ends it
+# there).
 look_at_hall_and_leave() {
   local shot=$1
   click "$launcher_window" 120 395  # "High scores"
@@ -101,7 +104,13 @@ look_at_hall_and_leave() {
   shoot_hall "$launcher_window" "$shot" || fail "no picture of the hall of fame"
   click "$launcher_window" 670 255  # the dialog's "back"
   sleep 0.5
-  click "$launcher_window" 716 466  # "Exit"
+  if [ -n "${2:-}" ]; then
+    xdotool mousemove --window "$launcher_window" 400 300 key alt+Return
+    wait_until 30 has_line "$2" "fullscreen=1" || fail "Alt+Enter on the game's page wrote no $2"
+    xdotool key Escape
+  else
+    click "$launcher_window" 716 466  # "Exit"
+  fi
   wait_until 60 bash -c "! kill -0 $launcher_pid 2>/dev/null" || fail "the launcher did not end"
 }
 
@@ -160,10 +169,13 @@ else
   fail "the game's \"menu\" did not bring the launcher back"
 fi
 
-# 4. A second user starts with an empty hall of fame and writes nothing by looking at it.
+# 4. A second user starts with an empty hall of fame and writes nothing by looking at it. Alt+Enter
+#    on the game's page, where the game's folder is the current one, is the launcher's choice: it
+#    lands in the launcher's setup.ini, not in the game's.
 open_game_page "$home2" "$work/player2.log" || exit 1
-look_at_hall_and_leave "$work/hall2.rgb"
+look_at_hall_and_leave "$work/hall2.rgb" "$data2/setup.ini"
 [ -e "$data2/Zeppolo/hiscore.dat" ] && fail "the second user has a hiscore.dat without playing"
+[ -e "$data2/Zeppolo/setup.ini" ] && fail "Alt+Enter on the game's page wrote the game's setup.ini"
 if [ -s "$work/hall1.rgb" ] && [ -s "$work/hall2.rgb" ]; then
   if cmp -s "$work/hall1.rgb" "$work/hall2.rgb"; then
     fail "the first user's hall of fame looks like the second user's empty one"

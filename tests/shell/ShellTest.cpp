@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -408,6 +409,31 @@ TEST_F(ShellTest, AltEnterSwitchesFullScreenBothWaysAndTheNextStartOpensTheSameW
   ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
   EXPECT_EQ(memory->window.mode, platform::WindowMode::kFullScreen);
   EXPECT_EQ(memory->windowsCreated, 3);
+}
+
+// The launcher's title page makes the game's folder the current one; Alt+Enter there is still
+// the launcher's choice, kept in the launcher's own setup.ini.
+TEST_F(ShellTest, AltEnterOnTheLaunchersGamePageWritesTheLaunchersSetup) {
+  WriteSetup("[setup]\nfullscreen=0\n");
+  const std::string gameFolder = folder + "/Zeppolo";
+  std::filesystem::create_directory(gameFolder);
+  std::ofstream(gameFolder + "/setup.ini") << "[setup]\nfullscreen=0\n";
+  ShellFlavour launcher = GameFlavour();
+  launcher.isLauncher = true;
+  launcher.requiresCommandLine = false;
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) {
+      ASSERT_TRUE(platform::SetCurrentFolder("Zeppolo"));
+      platform::Messages().Post(platform::WM_SYSKEYDOWN, platform::VK_RETURN, 0);
+    }
+  };
+  screen->closeAfter = 3;  // without the launcher's pause before it ends
+  ASSERT_EQ(RunShell(launcher, ""), 0);
+  EXPECT_TRUE(memory->IsFullScreen());
+  EXPECT_EQ(ReadSetup("fullscreen"), "0");  // the game's, in the current folder
+  ASSERT_TRUE(platform::SetCurrentFolder(folder.c_str()));
+  EXPECT_EQ(ReadSetup("fullscreen"), "1");
+  std::filesystem::remove_all(gameFolder);
 }
 
 TEST_F(ShellTest, RefusedSwitchKeepsTheWindowAndWritesNothing) {
