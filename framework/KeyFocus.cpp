@@ -377,17 +377,15 @@ int KeyFocus::Nearest(const std::vector<Rect>& rects, int from, Command directio
     }
   }
   if (best >= 0) return best;
-  // Nothing that way: round to the far end of the same row or column.
-  std::tuple<int, int64_t, int> wrapKey{};
+  // Nothing that way: round to the far end of the same row or column; with nothing else in it,
+  // the focus stays.
+  int farthest = 0;
   for (int i = 0; i < static_cast<int>(rects.size()); ++i) {
-    if (i == from) continue;
-    const bool beam = InBeam(src, rects[i], direction);
-    const std::tuple<int, int64_t, int> key{beam ? 0 : 1,
-                                            beam ? 0 : MinorDistance(src, rects[i], direction),
-                                            -FarEnd(rects[i], direction)};
-    if (best < 0 || key < wrapKey) {
+    if (i == from || !InBeam(src, rects[i], direction)) continue;
+    const int far = FarEnd(rects[i], direction);
+    if (best < 0 || far > farthest) {
       best = i;
-      wrapKey = key;
+      farthest = far;
     }
   }
   return best;

@@ -90,23 +90,22 @@ class KeyFocus {
   // Puts the focus on a target of the screen's own, or on a button.
   void FocusTargetId(int id);
   void FocusButton(const Button* button);
-  bool HasPending() const { return !pending.empty(); }
 
   // Whether the ring is shown: one for the whole program, since a player who uses the keys in one
   // screen wants to see the focus in the next one at once.
   static bool RingShown();
   static void SetRingShown(bool shown);
 
-  // The geometry, public for its tests. Targets in reading order: top to bottom, then left to
-  // right. The nearest target in a direction from `from`: candidates lie beyond it that way;
-  // those overlapping it across the move are preferred, then the least weighted distance. With no
-  // candidate the focus wraps to the far end of its row or column. -1 when there is nothing else.
+ private:
+  // The geometry. Targets in reading order: top to bottom, then left to right. The nearest target
+  // in a direction from `from`: candidates lie beyond it that way; those overlapping it across
+  // the move are preferred, then the least weighted distance. With no candidate the focus wraps
+  // to the far end of its row or column. -1 when there is nowhere to go.
   static std::vector<int> ReadingOrder(const std::vector<platform::Rect>& rects);
   static int Nearest(const std::vector<platform::Rect>& rects, int from, Command direction);
   // The layer of the ring (0 outermost) at a pixel of a ring of that outer size, or -1.
   static int RingLayer(int x, int y, int width, int height);
 
- private:
   // The buttons that may have the focus (enabled, with a picture) and the own targets.
   void Collect(ButtonList* buttons);
   int IndexOf(const Button* button, int id) const;
