@@ -438,8 +438,10 @@ void KeyFocus::BuildRing(int width, int height) {
 void KeyFocus::Draw(QZSurface* target, const Rect* clip, bool mark) {
   const FocusTarget* focus = Focused();
   if (!ringShown || focus == nullptr || target == nullptr) return;
-  const Rect outer{focus->rect.left - kRingOutset, focus->rect.top - kRingOutset,
-                   focus->rect.right + kRingOutset, focus->rect.bottom + kRingOutset};
+  // Over a button's own edge, but wholly outside a line of text, whose letters reach its top.
+  const int outset = focus->button != nullptr ? kRingOutset : kRingThickness;
+  const Rect outer{focus->rect.left - outset, focus->rect.top - outset, focus->rect.right + outset,
+                   focus->rect.bottom + outset};
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
   if (width <= 2 * kRingRadius || height <= 2 * kRingRadius) return;

@@ -48,7 +48,8 @@ class KeyFocus {
   // A press or a back with nothing to press (a picture without buttons).
   static constexpr int kUnanswered = -2;
 
-  // The ring: its outer edge this far outside the target, so many pixels thick.
+  // The ring: its outer edge this far outside a button (outside a target of the screen's own
+  // it lies wholly), so many pixels thick.
   static constexpr int kRingOutset = 3;
   static constexpr int kRingThickness = 5;
   static constexpr int kRingRadius = 7;
