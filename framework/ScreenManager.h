@@ -33,7 +33,6 @@ class ScreenManager {
     modal = screen;
     return before;
   }
-  Screen* Modal() const { return modal; }
   void CloseAll();
   Screen* Current() const { return current; }
   // Forgets every screen; for tests.

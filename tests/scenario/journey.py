@@ -20,18 +20,9 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window  # noqa: E402  (the board reader and the rules of a pop)
 
-failures = 0
+# The game scenario's checks count into the same total.
+fail, note = game_window.fail, game_window.note
 started = []
-
-
-def fail(text):
-    global failures
-    failures += 1
-    print("FAIL: " + text)
-
-
-def note(text):
-    print("  " + text)
 
 
 def wait_until(condition, seconds):
@@ -175,7 +166,7 @@ def journey(mode, launcher_dir):
     work = os.path.dirname(launcher_dir)
     # A short game, so that it ends by itself soon after the player's moves.
     setup = os.path.join(game_dir, "setup.ini")
-    lines = [("gametime=10" if line.strip().lower().startswith("gametime=") else line.rstrip("\n"))
+    lines = [("gametime=15" if line.strip().lower().startswith("gametime=") else line.rstrip("\n"))
              for line in open(setup)]
     open(setup, "w").write("\n".join(lines) + "\n")
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
@@ -272,6 +263,7 @@ def journey(mode, launcher_dir):
         fail("the game's window did not appear")
         return
     window = window_named("^Zeppolo")
+    game_shown = time.time()
     if not pad_script:
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
     hands.plug_in()
@@ -289,7 +281,8 @@ def journey(mode, launcher_dir):
     group = game_window.group_at(board, col, row)
     hands.do(*(["right"] * col + ["down"] * row))
     hands.do("press", "blow right")
-    note("popped %d balloons at (%d, %d) and blew the row" % (len(group), col, row))
+    note("popped %d balloons at (%d, %d) and blew the row, %.1f s into the game's 15" %
+         (len(group), col, row, time.time() - game_shown))
     # The game-over picture waits 2 s for a click; a key or A closes it at once.
     game_over = os.path.join(game_dir, "GameOverOOT.bmp")
     width, height, _ = game_window.read_bmp(game_over)
@@ -358,6 +351,6 @@ def main():
 
 if __name__ == "__main__":
     main()
-    if failures == 0:
+    if game_window.failures == 0:
         print("journey %s: all checks passed" % sys.argv[1])
-    sys.exit(min(failures, 100))
+    sys.exit(min(game_window.failures, 100))
