@@ -7,6 +7,7 @@
 #include "framework/DirtyRects.h"
 #include "framework/FrameLoop.h"
 #include "framework/MousePointer.h"
+#include "framework/ScreenManager.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "platform/Input.h"
@@ -77,6 +78,20 @@ int Dialog::Run(char* resultOut, const char* panelName) {
   if (ownTarget == 1) dirty.SetScene(currentPanel != nullptr ? currentPanel->Surface() : nullptr);
   SetName("");
 
+  // The keys pressed while the dialog runs are its own, not the screen's beneath.
+  struct ModalMark {
+    Screen* before;
+    explicit ModalMark(Screen* dialog) : before(TheScreenManager().SetModal(dialog)) {}
+    ~ModalMark() { TheScreenManager().SetModal(before); }
+  } modal(this);
+  // The focus starts on the way out, which a controller's B presses too: "back", or a click
+  // anywhere on a picture.
+  KeyFocus& keys = Focus();
+  const char* close =
+      Buttons() != nullptr && Buttons()->Find("back") != nullptr ? "back" : "default";
+  keys.SetKeyButtons(close, nullptr, nullptr, nullptr);
+  if (!keys.HasHome()) keys.SetHome(close);
+
   while (done == 0) {
     WaitFrame(kDialogFrameRate);
     int x = 0;
@@ -92,6 +107,9 @@ int Dialog::Run(char* resultOut, const char* panelName) {
       Buttons()->OnMouseAll(x, y, mouseButtons);
       Buttons()->RedrawAll();
     }
+    keyPressed = keys.Apply(Buttons(), x, y);
+    // A key on a picture with nothing to press closes it, as its time running out would.
+    if (keyPressed == KeyFocus::kUnanswered) Finish(nullptr);
     if (OnFrame(x, y, mouseButtons) == 0) {
       if (ownTarget == 1) dirty.SetScene(previousScene);
       return 0;
@@ -106,6 +124,8 @@ int Dialog::Run(char* resultOut, const char* panelName) {
         done = 1;
       }
     }
+    // Within the panel, which is drawn anew every frame and so wipes it again.
+    keys.Draw(BackBuffer(), &rect, false);
     Flip();
   }
 

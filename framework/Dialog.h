@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "framework/Image.h"
+#include "framework/KeyFocus.h"
 #include "framework/PtrArray.h"
 #include "framework/Screen.h"
 #include "platform/Surface.h"
@@ -74,6 +75,8 @@ class Dialog : public Screen {
   int PositionX() const { return posX; }
   int PositionY() const { return posY; }
   int PanelCount() const { return panels != nullptr ? panels->Count() : 0; }
+  // What the keys of this frame pressed among the dialog's own focus targets (KeyFocus::Apply).
+  int KeyPressed() const { return keyPressed; }
 
  private:
   PtrArray<Image>* panels = nullptr;
@@ -86,4 +89,5 @@ class Dialog : public Screen {
   uint32_t deadline = 0;
   int hotKey = 0;
   int watchChild = 0;
+  int keyPressed = KeyFocus::kNothing;
 };

@@ -36,7 +36,8 @@ void Screen::Close() {
   FreeImages();
 }
 
-int Screen::OnMessage(uint32_t, uintptr_t, intptr_t) {
+int Screen::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  focus.OnMessage(message, wParam, lParam);
   return 1;
 }
 

@@ -11,6 +11,7 @@
 
 #include "framework/ButtonList.h"
 #include "framework/Image.h"
+#include "framework/KeyFocus.h"
 #include "framework/PtrArray.h"
 #include "qz/qz.h"
 
@@ -32,7 +33,8 @@ class Screen {
   virtual int Open(QZDirectDraw* directDraw, QZSurface* back);
   // Destroys the buttons and the images; a later Open makes the lists again.
   virtual void Close();
-  // Every message of the main window, before the window procedure's own handling.
+  // Every message of the main window, before the window procedure's own handling. Keys go to
+  // the screen's keyboard focus, which a screen that uses it applies in its frame.
   virtual int OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // One frame; 7 ends the program.
   virtual int Update(int active);
@@ -89,6 +91,7 @@ class Screen {
   Image* BackgroundPicture() const { return backgroundPicture; }
   void SetScenePicture(Image* image) { scenePicture = image; }
   void SetBackgroundPicture(Image* image) { backgroundPicture = image; }
+  KeyFocus& Focus() { return focus; }
 
  private:
   char name[kNameSize] = {};
@@ -99,4 +102,5 @@ class Screen {
   Image* scenePicture = nullptr;
   Image* backgroundPicture = nullptr;
   Screen* child = nullptr;
+  KeyFocus focus;
 };

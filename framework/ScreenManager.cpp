@@ -21,6 +21,7 @@ int ScreenManager::Update(int active) {
 }
 
 int ScreenManager::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (modal != nullptr) return modal->OnMessage(message, wParam, lParam);
   return current ? current->OnMessage(message, wParam, lParam) : 1;
 }
 
@@ -33,6 +34,7 @@ void ScreenManager::Clear() {
   while (screens.Count() > 0)
     screens.Remove(screens.At(0));
   current = nullptr;
+  modal = nullptr;
 }
 
 ScreenManager& TheScreenManager() {

@@ -24,7 +24,15 @@ class ScreenManager {
   // screen stays as it was when none matches. Returns the current screen.
   Screen* Select(const char* name);
   int Update(int active);
+  // The current screen's OnMessage, or the modal dialog's while one runs.
   int OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // The dialog whose own loop runs, which takes the messages meanwhile (keys are its own);
+  // returns the one before, to be put back when it ends.
+  Screen* SetModal(Screen* screen) {
+    Screen* before = modal;
+    modal = screen;
+    return before;
+  }
   void CloseAll();
   Screen* Current() const { return current; }
   // Forgets every screen; for tests.
@@ -33,6 +41,7 @@ class ScreenManager {
  private:
   PtrArray<Screen> screens;  // the screens are not owned
   Screen* current = nullptr;
+  Screen* modal = nullptr;
   QZDirectDraw* directDraw = nullptr;
   QZSurface* back = nullptr;
 };

@@ -160,7 +160,8 @@ int Game::RunFrame() {
       PlayStep(x, y, buttons);
       break;
     case kStateCleared:
-      if (RunCleared(buttons) == 0) return kFrameResultQuit;
+      // Enter, Space or a controller's A go on from the congratulations as a mouse press does.
+      if (RunCleared(keyMove == KeyMove::Pop ? buttons | 1 : buttons) == 0) return kFrameResultQuit;
       break;
     case kStateGameOver:
       if (RunGameOver() == kFrameResultQuit) return kFrameResultQuit;

@@ -181,14 +181,29 @@ void PlayScreen::OnKeyDown(uint32_t virtualKey, intptr_t flags) {
       break;
     case kVkSpace:
     case platform::VK_RETURN:
+    case platform::VK_GAMEPAD_A:
       if (!control && !repeated) game.QueueKeyMove(Game::KeyMove::Pop);
       break;
-    case 'N':
-    case 'H':
-    case 'M':
-      if (!control && !repeated) {
-        keyButton = virtualKey == 'N' ? "newgame" : virtualKey == 'H' ? "help" : "menu";
+    // A controller's shoulders blow the row as Ctrl with an arrow does.
+    case platform::VK_GAMEPAD_LEFT_SHOULDER:
+    case platform::VK_GAMEPAD_RIGHT_SHOULDER:
+      if (!repeated) {
+        game.QueueKeyMove(virtualKey == platform::VK_GAMEPAD_RIGHT_SHOULDER
+                              ? Game::KeyMove::BlowRight
+                              : Game::KeyMove::BlowLeft);
       }
+      break;
+    case 'N':
+    case platform::VK_GAMEPAD_MENU:
+      if (!control && !repeated) keyButton = "newgame";
+      break;
+    case 'H':
+    case platform::VK_GAMEPAD_Y:
+      if (!control && !repeated) keyButton = "help";
+      break;
+    case 'M':
+    case platform::VK_GAMEPAD_VIEW:
+      if (!control && !repeated) keyButton = "menu";
       break;
     default:
       break;
@@ -209,6 +224,11 @@ int PlayScreen::Update(int) {
   ButtonList* list = Buttons();
   if (list != nullptr) {
     if (list->FindClicked() != nullptr) keyed = nullptr;
+    // A cleared board waits for a mouse press, which ends it (and enters its score) before any
+    // button acts; a key standing for a button ends it the same way.
+    if (keyed != nullptr && game.GetState() == kStateCleared && game.RunCleared(1) == 0) {
+      return kFrameResultQuit;
+    }
     auto pressed = [&](const char* name) {
       return list->IsClicked(name) != 0 || (keyed != nullptr && std::strcmp(keyed, name) == 0);
     };

@@ -94,6 +94,13 @@ int MenuScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
   games = new PtrArray<GameRecord>();
   FindGames();
   PlaceCollect();
+
+  // Enter alone opens the first game; PageUp and PageDown (a controller's shoulders) turn pages.
+  KeyFocus& keys = Focus();
+  keys.Reset();
+  keys.SetHome("button1");
+  keys.SetKeyButtons(nullptr, nullptr, "left", "right");
+  drawn = false;
   return 1;
 }
 
@@ -188,6 +195,8 @@ int MenuScreen::Flip() {
   if (collect != nullptr && first <= count && count < first + kSlots) collect->Draw();
 
   if (Buttons() != nullptr) Buttons()->RedrawAll();
+  Focus().Draw(BackBuffer(), nullptr, true);
+  drawn = true;
   SetFrameRate(QZGetFPS());
   return Screen::Flip();
 }
@@ -200,6 +209,9 @@ int MenuScreen::Update(int) {
   ButtonList* buttons = Buttons();
   buttons->OnMouseAll(x, y, mouseButtons);
   buttons->RedrawAll();
+  // The slots take their games at the first drawing; keys wait for it, so that Enter finds the
+  // first game's slot.
+  if (drawn) Focus().Apply(buttons, x, y);
 
   if (buttons->IsClicked("exit")) return kFrameResultQuit;
 

@@ -58,4 +58,6 @@ class MenuScreen : public Screen {
   PtrArray<GameRecord>* games = nullptr;
   Sprite* pageDigits = nullptr;
   Sprite* collect = nullptr;
+  // Whether the page has been drawn since it opened.
+  bool drawn = false;
 };

@@ -1,11 +1,14 @@
 #include "launcher/PlayersDialog.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "framework/DirtyRects.h"
+#include "framework/KeyFocus.h"
 #include "framework/MousePointer.h"
 #include "launcher/Players.h"
 #include "launcher/StripButton.h"
+#include "platform/Messages.h"
 
 namespace {
 
@@ -74,6 +77,30 @@ void PlayersDialog::CreateLists() {
   fields[0]->SetFocus(1);
   send = 1;
   TheMousePointer().GetState(nullptr, nullptr, &lastButtons);
+
+  // The lines can have the keyboard focus like the buttons; typing goes where it is, and it
+  // starts where typing does.
+  std::vector<FocusTarget> lines;
+  for (int i = 0; i < kFieldCount; ++i) {
+    const int left = kBoxes[i].x + PositionX();
+    const int top = kBoxes[i].y + PositionY();
+    lines.push_back({{left, top, left + kBoxes[i].width, top + kBoxes[i].height}, nullptr, i});
+  }
+  Focus().SetOwnTargets(lines);
+  Focus().SetHomeTarget(0);
+  focusWas = 0;
+  typingWas = 0;
+}
+
+int PlayersDialog::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  const FocusTarget* focused = Focus().Focused();
+  const bool onLine = focused == nullptr || focused->button == nullptr;
+  if (message == platform::WM_KEYDOWN && onLine &&
+      (wParam == platform::VK_TAB || wParam == platform::VK_RETURN ||
+       wParam == platform::VK_SPACE)) {
+    return 1;
+  }
+  return Dialog::OnMessage(message, wParam, lParam);
 }
 
 void PlayersDialog::SetRecord(PlayerRecord* player) {
@@ -103,6 +130,14 @@ int PlayersDialog::OnFrame(int x, int y, uint32_t mouseButtons) {
     if (!focused && fields[0] != nullptr) fields[0]->SetFocus(1);
   }
   lastButtons = mouseButtons;
+
+  // A controller's A on a line moves on to the next one, as Enter there does.
+  const int keyed = KeyPressed();
+  if (keyed >= 0 && keyed < kFieldCount && fields[keyed] != nullptr) {
+    fields[keyed]->SetFocus(0);
+    TextField* next = fields[(keyed + 1) % kFieldCount];
+    if (next != nullptr) next->SetFocus(1);
+  }
 
   if (buttons->IsClicked("back")) Finish("back");
 
@@ -140,6 +175,8 @@ int PlayersDialog::OnFrame(int x, int y, uint32_t mouseButtons) {
     }
   }
 
+  FollowFocus();
+
   DirtyRects& dirty = TheDirtyRects();
   for (TextField* field : fields) {
     if (field == nullptr) continue;
@@ -150,4 +187,28 @@ int PlayersDialog::OnFrame(int x, int y, uint32_t mouseButtons) {
     dirty.MarkRect(left, top, left + field->Width(), top + field->Height(), 1, kDirtyFromScene);
   }
   return 1;
+}
+
+void PlayersDialog::FollowFocus() {
+  KeyFocus& keys = Focus();
+  const FocusTarget* focused = keys.Focused();
+  int focus = -1;
+  if (focused != nullptr) focus = focused->button != nullptr ? kOnButton : focused->id;
+  int typing = -1;
+  for (int i = 0; i < kFieldCount; ++i) {
+    if (fields[i] != nullptr && fields[i]->HasFocus()) typing = i;
+  }
+  if (focus != focusWas && focus != -1) {
+    // Moved by keys: a line takes the typing, a button takes it away from every line.
+    for (int i = 0; i < kFieldCount; ++i) {
+      if (fields[i] != nullptr) fields[i]->SetFocus(i == focus ? 1 : 0);
+    }
+    typing = focus < kFieldCount ? focus : -1;
+  } else if (typing != typingWas && typing >= 0) {
+    // Moved by a click, Tab or Enter: the focus goes along.
+    keys.FocusTargetId(typing);
+    focus = typing;
+  }
+  focusWas = focus;
+  typingWas = typing;
 }

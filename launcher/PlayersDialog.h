@@ -22,6 +22,8 @@ class PlayersDialog : public Dialog {
   void CreateLists() override;
   // Fills the fields from the record, which the dialog then edits in place on "enter".
   void SetRecord(PlayerRecord* player);
+  // Keeps Tab, Enter and Space from the focus while a field has it: the field takes them.
+  int OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   // Clicks on the fields, the buttons, typing with tab and enter moving on; returns 1.
   int OnFrame(int x, int y, uint32_t buttons) override;
 
@@ -30,6 +32,9 @@ class PlayersDialog : public Dialog {
   int Send() const { return send; }
 
  private:
+  // Keeps the keyboard focus and the typing together (see focusWas).
+  void FollowFocus();
+
   Font* normalFont = nullptr;
   Font* highlightFont = nullptr;
   TextField* fields[kFieldCount] = {};
@@ -37,4 +42,9 @@ class PlayersDialog : public Dialog {
   int send = 1;
   uint32_t lastButtons = 0;
   bool built = false;
+  // Where the keyboard focus and the typing were at the end of the last frame: a field's number,
+  // kOnButton, or -1. Whichever of them moved since, the other follows.
+  static constexpr int kOnButton = kFieldCount;
+  int focusWas = 0;
+  int typingWas = 0;
 };

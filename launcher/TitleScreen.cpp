@@ -1,6 +1,7 @@
 #include "launcher/TitleScreen.h"
 
 #include <cstring>
+#include <vector>
 
 #include "framework/DirtyRects.h"
 #include "framework/MousePointer.h"
@@ -142,6 +143,19 @@ int TitleScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
 
   // A press that is still held from the page before is not a click on a name.
   TheMousePointer().GetState(nullptr, nullptr, &lastButtons);
+
+  // Enter alone plays; the players' names can have the focus too, and pressing one chooses it.
+  // A controller's B goes back to the pages and its Start plays.
+  KeyFocus& keys = Focus();
+  keys.Reset();
+  keys.SetHome("Play");
+  keys.SetKeyButtons("Menu", "Play", nullptr, nullptr);
+  std::vector<FocusTarget> names;
+  for (int n = 0; n < kPlayerCount; ++n) {
+    const FieldPosition& at = kFieldPositions[n];
+    names.push_back({{at.x, at.y, at.x + kFieldWidth, at.y + kFieldHeight}, nullptr, n});
+  }
+  keys.SetOwnTargets(names);
   if (game != nullptr) platform::SetCurrentFolder(game->folder);
   return 1;
 }
@@ -153,6 +167,7 @@ void TitleScreen::Close() {
 
 int TitleScreen::Flip() {
   if (Buttons() != nullptr) Buttons()->RedrawAll();
+  Focus().Draw(BackBuffer(), nullptr, true);
   return Screen::Flip();
 }
 
@@ -182,19 +197,26 @@ int TitleScreen::Update(int) {
   ButtonList* buttons = Buttons();
   buttons->OnMouseAll(x, y, mouseButtons);
   buttons->RedrawAll();
+  const int keyed = Focus().Apply(buttons, x, y);
 
   PlayerProfiles& profiles = ThePlayerProfiles();
-  if (mouseButtons != lastButtons && (mouseButtons & 1) != 0) {
+  auto clickNames = [&](int px, int py) {
     for (int n = 0; n < kPlayerCount; ++n) {
       if (fields[n] == nullptr) continue;
-      fields[n]->OnClick(x, y);
+      fields[n]->OnClick(px, py);
       if (fields[n]->IsSelected()) {
         current = n;
         profiles.WriteCurrent(n);
       }
     }
-  }
+  };
+  if (mouseButtons != lastButtons && (mouseButtons & 1) != 0) clickNames(x, y);
   lastButtons = mouseButtons;
+  // A name pressed by key is clicked in its middle.
+  if (keyed >= 0 && keyed < kPlayerCount) {
+    const FieldPosition& at = kFieldPositions[keyed];
+    clickNames(at.x + kFieldWidth / 2, at.y + kFieldHeight / 2);
+  }
 
   // The current player's name is always drawn highlighted, also in the frame of a click beside
   // every name, which takes the highlight off all of them.

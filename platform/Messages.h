@@ -35,17 +35,36 @@ constexpr uint32_t WA_CLICKACTIVE = 2;
 constexpr uint32_t SIZE_RESTORED = 0;
 constexpr uint32_t SIZE_MAXIMIZED = 2;
 constexpr uint32_t SC_KEYMENU = 0xF100;
+constexpr uint32_t VK_TAB = 0x09;
 constexpr uint32_t VK_RETURN = 13;
 constexpr uint32_t VK_ESCAPE = 27;
+constexpr uint32_t VK_SPACE = 0x20;
+constexpr uint32_t VK_PRIOR = 0x21;  // Page Up
+constexpr uint32_t VK_NEXT = 0x22;   // Page Down
+constexpr uint32_t VK_LEFT = 0x25;
+constexpr uint32_t VK_UP = 0x26;
+constexpr uint32_t VK_RIGHT = 0x27;
+constexpr uint32_t VK_DOWN = 0x28;
 constexpr uint32_t VK_F1 = 112;
+// Game controller buttons that mean something of their own, numbered as Windows numbers them.
+// The d-pad and the stick arrive as the arrow keys instead.
+constexpr uint32_t VK_GAMEPAD_A = 0xC3;
+constexpr uint32_t VK_GAMEPAD_B = 0xC4;
+constexpr uint32_t VK_GAMEPAD_X = 0xC5;
+constexpr uint32_t VK_GAMEPAD_Y = 0xC6;
+constexpr uint32_t VK_GAMEPAD_RIGHT_SHOULDER = 0xC7;
+constexpr uint32_t VK_GAMEPAD_LEFT_SHOULDER = 0xC8;
+constexpr uint32_t VK_GAMEPAD_MENU = 0xCF;  // Start
+constexpr uint32_t VK_GAMEPAD_VIEW = 0xD0;  // Back, Select
 
 // Bits of a key message's lParam. As on Windows, bit 30 says that the key was already down (a
-// repeat of a held key) and bit 29 that Alt was held. Bit 25, reserved on Windows, says that
-// Ctrl was held: the pump translates every pending event before the first message is handled,
-// so by then the key table may no longer show the modifiers that came with this key.
+// repeat of a held key) and bit 29 that Alt was held. Bits 25 and 26, reserved on Windows, say
+// that Ctrl or Shift was held: the pump translates every pending event before the first message
+// is handled, so by then the key table may no longer show the modifiers that came with this key.
 constexpr intptr_t kKeyRepeated = intptr_t{1} << 30;
 constexpr intptr_t kKeyAltHeld = intptr_t{1} << 29;
 constexpr intptr_t kKeyControlHeld = intptr_t{1} << 25;
+constexpr intptr_t kKeyShiftHeld = intptr_t{1} << 26;
 
 struct Message {
   uint32_t id;

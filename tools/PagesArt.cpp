@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tools/Art.h"
+#include "tools/ControlsArt.h"
 #include "tools/Groups.h"
 
 namespace zepgen {
@@ -184,9 +185,7 @@ Bitmap InfoScreen() {
   const Section sections[] = {
       {"Playing a game",
        "Click a game's picture to open its page. Choose your player there, then press Play."},
-      {"Pages",
-       "Each page holds twelve games. The arrows at the top right turn the pages; the number "
-       "between them shows the page you are on."},
+      {"Pages", "Each page holds twelve games; the arrows at the top right turn the pages."},
       {"Players",
        "Eight players can share this computer. On a game's page, click a name to make it the "
        "current player. The Players button changes the name, address and e-mail."},
@@ -200,21 +199,35 @@ Bitmap InfoScreen() {
   };
   TextStyle head;
   head.font.face = Face::SansBold;
-  head.font.size = 17;
+  head.font.size = 16;
   head.fill = Solid(kInk);
   TextStyle body;
   body.font.face = Face::Sans;
-  body.font.size = 15;
+  body.font.size = 14;
   body.fill = Solid(Hex(0x2A3A60));
-  float y = 140;
+  float y = 132;
   int i = 0;
   for (const Section& s : sections) {
     Path dot;
     dot.AddCircle(60, y + 7, 7);
     c.FillPath(dot, BalloonColor(i++ % 5));
     DrawText(c, head, s.head, 78, y + 13, Align::Left);
-    y = DrawParagraph(c, body, s.body, 78, y + 21, 590, 1.2f) + 9;
+    y = DrawParagraph(c, body, s.body, 78, y + 20, 596, 1.15f) + 6;
   }
+  // Without a mouse: the keys and a controller's buttons.
+  Path dot;
+  dot.AddCircle(60, y + 7, 7);
+  c.FillPath(dot, BalloonColor(i % 5));
+  DrawText(c, head, "Keys and controller", 78, y + 13, Align::Left);
+  const std::vector<ControlLine> controls = {
+      {"Choose", {"Tab", "Arrows"}, {"D-pad", "Stick"}},
+      {"Press", {"Enter", "Space"}, {"A"}},
+      {"Turn pages", {"PgUp", "PgDn"}, {"LB", "RB"}},
+      {"Go back", {}, {"B"}},
+      {"Play", {}, {"Start"}},
+      {"Quit", {"Esc"}, {}},
+  };
+  DrawControls(c, controls, 78, y + 22, 310, 2, 24, 90);
   TextStyle foot;
   foot.font.face = Face::Sans;
   foot.font.size = 14;

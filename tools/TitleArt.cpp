@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/Art.h"
+#include "tools/ControlsArt.h"
 #include "tools/Groups.h"
 
 namespace zepgen {
@@ -156,7 +157,7 @@ Bitmap HowToPlay() {
   const int w = 694, h = 564;
   Canvas c(w, h);
   DrawDialogCard(c, 10, 22);
-  DrawTitle(c, "How to Play", w / 2.0f, 62, 42);
+  DrawTitle(c, "How to Play", w / 2.0f, 48, 34);
   const char* rules[] = {
       "Click a group of two or more touching balloons of the same colour to pop it. Balloons "
       "touch side by side or above and below, not corner to corner. The balloons below float "
@@ -172,21 +173,48 @@ Bitmap HowToPlay() {
       "You have 200 seconds. When the clock runs out the storm breaks and the game is over; it "
       "also ends when no move is left.",
   };
+  // Small enough to leave room for the keys below, large enough to read on a handheld's screen.
   TextStyle body;
   body.font.face = Face::Sans;
-  body.font.size = 16;
+  body.font.size = 14;
   body.fill = Solid(Hex(0x1F2F55));
-  float y = 88;
+  // Each rule in a row at least as tall as its picture, the text in the row's middle.
+  const float pitch = std::round(body.font.size * 1.15f);
+  float y = 62;
   for (int i = 0; i < 7; ++i) {
-    float bottom = DrawParagraph(c, body, rules[i], 104, y, 560, 1.18f);
-    RuleIcon(c, i, 62, (y + bottom) / 2 - 2);
-    y = std::max(bottom, y + 44) + 9;
+    const float text = WrapText(body.font, rules[i], 572).size() * pitch;
+    const float row = std::max(text, 40.0f);
+    DrawParagraph(c, body, rules[i], 96, y + (row - text) / 2, 572, 1.15f);
+    RuleIcon(c, i, 58, y + row / 2 - 2);
+    y += row + 3;
   }
+  // The keys and the controller's buttons, on a plate of their own like the table of a manual.
+  const std::vector<ControlLine> controls = {
+      {"Move", {"Arrows"}, {"D-pad", "Stick"}},
+      {"Pop a group", {"Space", "Enter"}, {"A"}},
+      {"Blow the row", {"Ctrl+\xE2\x86\x90", "Ctrl+\xE2\x86\x92"}, {"LB", "RB"}},
+      {"New game", {"N"}, {"Start"}},
+      {"Rules", {"H"}, {"Y"}},
+      {"Menu", {"M"}, {"Back"}},
+      {"Close a picture", {"Enter", "Space"}, {"A", "B"}},
+      {"Full screen", {"Alt+Enter"}, {}},
+      {"Quit", {"Esc"}, {}},
+  };
+  const float plateTop = y + 2;
+  const float linePitch = 24;
+  const float rows = 5;
+  DrawPlate(c, 30, plateTop, w - 60.0f, 28 + rows * linePitch, Hex(0xEEF6FF), 10);
+  TextStyle head;
+  head.font.face = Face::SansBold;
+  head.font.size = 15;
+  head.fill = Solid(Hex(0x3C6FC4));
+  DrawText(c, head, "Keys and controller", w / 2.0f, plateTop + 19, Align::Center);
+  DrawControls(c, controls, 44, plateTop + 26, 322, 2, linePitch, 120);
   TextStyle foot;
   foot.font.face = Face::SansBold;
   foot.font.size = 14;
   foot.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, foot, "Click anywhere to close", w / 2.0f, 540, Align::Center);
+  DrawText(c, foot, "Click anywhere, or press Enter or A, to close", w / 2.0f, 549, Align::Center);
   return c.ToOpaque(kCard);
 }
 

@@ -9,13 +9,14 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sdl/DisplayConnect.h"
-#include "platform/sdl/DisplayLoss.h"
 #include "platform/Input.h"
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
 #include "platform/Video.h"
+#include "platform/sdl/Controllers.h"
+#include "platform/sdl/DisplayConnect.h"
+#include "platform/sdl/DisplayLoss.h"
 
 namespace platform {
 
@@ -130,6 +131,7 @@ class SdlVideo : public Video {
     // From here a display server that goes away ends the program rather than leaving it to
     // Xlib, whose exit would run this object's destructor on the dead connection.
     GuardAgainstDisplayLoss();
+    controllers.Start();
     started = true;
     return true;
   }
@@ -137,6 +139,7 @@ class SdlVideo : public Video {
   void Stop() override {
     DestroyWindow();
     if (started) {
+      controllers.Stop();
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
       started = false;
     }
@@ -311,6 +314,7 @@ class SdlVideo : public Video {
     PressStretcher::Release release;
     while (presses.TakeDue(SDL_GetTicks(), &release))
       ApplyRelease(release, queue);
+    controllers.Poll(SDL_GetTicks(), queue);
     SDL_Event event;
     while (SDL_PollEvent(&event))
       Translate(event, queue);
@@ -448,6 +452,7 @@ class SdlVideo : public Video {
           case SDL_WINDOWEVENT_FOCUS_LOST:
             input.ReleaseAllKeys();
             input.SetMouseButtons(0);
+            controllers.ReleaseAll(queue);
             swallowedEnter = {false, false};
             queue.Post(WM_ACTIVATE, WA_INACTIVE, 0);
             queue.Post(WM_ACTIVATEAPP, 0, 0);
@@ -492,6 +497,7 @@ class SdlVideo : public Video {
         if (down && event.key.repeat != 0) flags |= kKeyRepeated;
         if ((event.key.keysym.mod & KMOD_ALT) != 0) flags |= kKeyAltHeld;
         if ((event.key.keysym.mod & KMOD_CTRL) != 0) flags |= kKeyControlHeld;
+        if ((event.key.keysym.mod & KMOD_SHIFT) != 0) flags |= kKeyShiftHeld;
         if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
         break;
       }
@@ -523,6 +529,7 @@ class SdlVideo : public Video {
         break;
       }
       default:
+        controllers.Translate(event, queue);
         break;
     }
   }
@@ -539,6 +546,7 @@ class SdlVideo : public Video {
   bool started = false;
   bool fullScreen = false;
   PressStretcher presses;
+  Controllers controllers;
   bool presentWait = false;
   bool ownPacing = false;
   PresentPacer pacer;

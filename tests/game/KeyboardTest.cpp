@@ -1,6 +1,8 @@
 // Play by keyboard through the play screen: the keys reach it as the window procedure hands them
 // over, and the board must end up exactly as the same moves made with the mouse leave it.
 
+#include "framework/HighScoreTable.h"
+#include "framework/ScreenManager.h"
 #include "tests/game/GameFixture.h"
 
 namespace gametest {
@@ -271,6 +273,109 @@ TEST_F(KeyboardTest, LettersPressTheMenuButtonsOncePerPress) {
   EXPECT_EQ(Key('M'), 7);
   ASSERT_EQ(starter.starts.size(), 1u);
   EXPECT_EQ(starter.starts[0].argument, "Zeppolo");
+}
+
+TEST_F(KeyboardTest, ControllerButtonsPlayAsTheirKeys) {
+  OpenAndStart();
+  SetBoard(PairsBoard());
+  PopByKey(0, 0);
+  CursorTo(4, 0);
+  Key(kRight, platform::kKeyControlHeld);
+  CursorTo(3, 5);
+  Key(kLeft, platform::kKeyControlHeld);
+  PopByKey(8, 6);
+  const std::vector<std::string> byKeys = BoardText();
+  const int32_t keysScore = game.GetScore();
+  ASSERT_NE(byKeys, PairsBoard());
+
+  SetBoard(PairsBoard());
+  game.SetScore(0);
+  CursorTo(0, 0);
+  Key(platform::VK_GAMEPAD_A);
+  CursorTo(4, 0);
+  Key(platform::VK_GAMEPAD_RIGHT_SHOULDER);
+  CursorTo(3, 5);
+  Key(platform::VK_GAMEPAD_LEFT_SHOULDER);
+  CursorTo(8, 6);
+  Key(platform::VK_GAMEPAD_A);
+  EXPECT_EQ(BoardText(), byKeys);
+  EXPECT_EQ(game.GetScore(), keysScore);
+
+  // Start is "New Game", Back is "Menu".
+  const int reveals = effects.Count("reveal");
+  Key(platform::VK_GAMEPAD_MENU);
+  EXPECT_EQ(effects.Count("reveal"), reveals + 2);
+  EXPECT_EQ(Key(platform::VK_GAMEPAD_VIEW), 7);
+  ASSERT_EQ(starter.starts.size(), 1u);
+  EXPECT_EQ(starter.starts[0].argument, "Zeppolo");
+}
+
+TEST_F(KeyboardTest, EnterSpaceOrAClosePicturesAsAClickDoes) {
+  OpenAndStart();
+  // A key for the picture up at each turn of its loop, as a player would press to go on.
+  std::vector<uint32_t> keys;
+  const auto pressing = [&keys](uint32_t key) {
+    return [&keys, key] {
+      keys.push_back(key);
+      TheScreenManager().OnMessage(platform::WM_KEYDOWN, key, 0);
+    };
+  };
+  screen.OnMessage(platform::WM_KEYDOWN, platform::VK_GAMEPAD_Y, 0);  // the rules
+  EXPECT_EQ(WithTicker([&] { return Frame(); }, pressing(platform::VK_RETURN)), 1);
+  EXPECT_FALSE(keys.empty());
+  EXPECT_EQ(effects.Count("click"), 1);
+  EXPECT_EQ(game.GetState(), kStatePlaying);
+  EXPECT_EQ(IsClockRunning(), 1);
+
+  // The game-over picture (2 s) and the hall-of-fame notice (1 s) go at the first key.
+  const std::string a = "rgrgrgrgrgrgrgrgrg";
+  const std::string b = "ypypypypypypypypyp";
+  SetBoard({a, b, a, b, a, b, a, b});
+  game.SetScore(600);
+  Frame();
+  ASSERT_EQ(game.GetState(), kStateGameOver);
+  const uint32_t before = GetTime();
+  EXPECT_EQ(WithTicker([&] { return Frame(); }, pressing(platform::VK_SPACE)), 1);
+  EXPECT_LT(GetTime() - before, 500u);
+  EXPECT_EQ(game.GetState(), kStateIdle);
+  HighScoreTable table;
+  table.Init(20);
+  table.Load(GamePath("hiscore.dat").c_str());
+  EXPECT_EQ(table.Score(0), 600);
+}
+
+TEST_F(KeyboardTest, KeysGoOnFromTheCongratulationsAndTheScoreIsEnteredFirst) {
+  OpenAndStart();
+  // The cursor first: with the clock at 0 only the pop's own frame may pass.
+  CursorTo(0, 0);
+  StopClock();
+  SetClockSeconds(0);
+  SetBoard({"rr"});
+  Key(kSpace);
+  ASSERT_EQ(game.GetState(), kStateCleared);
+  Frame();
+  ASSERT_TRUE(Game::CongratulationsShown());
+  EXPECT_EQ(WithTicker([&] { return Key(platform::VK_GAMEPAD_A); }), 1);
+  EXPECT_FALSE(Game::CongratulationsShown());
+  EXPECT_EQ(game.GetState(), kStateIdle);
+
+  // A new game asked for by key while the congratulations show does not lose their score.
+  Key('N');
+  Frame();
+  CursorTo(0, 0);
+  StopClock();
+  SetClockSeconds(0);
+  SetBoard({"yy"});
+  Key(kSpace);
+  ASSERT_EQ(game.GetState(), kStateCleared);
+  EXPECT_EQ(WithTicker([&] { return Key(platform::VK_GAMEPAD_MENU); }), 1);
+  EXPECT_FALSE(Game::CongratulationsShown());
+  EXPECT_EQ(game.GetState(), kStatePlaying);
+  HighScoreTable table;
+  table.Init(20);
+  table.Load(GamePath("hiscore.dat").c_str());
+  EXPECT_EQ(table.Score(0), 300 + 100000 + 500000 + 30 * 1000);
+  EXPECT_EQ(table.Score(1), 300 + 100000 + 500000 + 30 * 1000);
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// Game controllers through SDL's game controller interface. Any number may be plugged in or out at
+// any time; each one's input becomes key messages on the program's queue beside the keyboard's and
+// the mouse's: the d-pad and the left stick as the arrow keys (PadDirections), the other buttons as
+// the Windows virtual keys of gamepad buttons (VK_GAMEPAD_A and so on), which the screens give
+// their own meanings.
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/Messages.h"
+#include "platform/PadDirections.h"
+
+namespace platform {
+
+class VirtualPad;
+
+class Controllers {
+ public:
+  Controllers();
+  ~Controllers();
+  Controllers(const Controllers&) = delete;
+  Controllers& operator=(const Controllers&) = delete;
+
+  // Brings up SDL's controller support; the controllers already plugged in then arrive as added
+  // events. Without it the program simply has none. Also starts the test pad when the
+  // environment asks for one (VirtualPad).
+  void Start();
+  void Stop();
+  // Takes the event when it is a controller's: true then.
+  bool Translate(const SDL_Event& event, MessageQueue& queue);
+  // Repeats of held directions, once per pump.
+  void Poll(uint32_t now, MessageQueue& queue);
+  // Every controller lets go of what it holds (the window lost the focus).
+  void ReleaseAll(MessageQueue& queue);
+
+  int Count() const { return static_cast<int>(pads.size()); }
+  // The virtual key of a controller button with a meaning of its own; 0 for none.
+  static uint32_t ButtonKey(int sdlButton);
+
+ private:
+  struct Pad {
+    SDL_GameController* controller;
+    SDL_JoystickID id;
+    PadDirections directions;
+  };
+  Pad* Find(SDL_JoystickID id);
+  void Remove(SDL_JoystickID id, MessageQueue& queue);
+
+  bool started = false;
+  std::vector<Pad> pads;
+  std::unique_ptr<VirtualPad> testPad;
+};
+
+}  // namespace platform

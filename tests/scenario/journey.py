@@ -1,0 +1,365 @@
+#!/usr/bin/env python3
+"""The whole way through both programs without a mouse, on a virtual X display: the launcher's
+pages, a game's page, choosing a player, the music and sound switches, the rules, the hall of fame,
+"Play", a game played to its end, the game's "Menu" back to the launcher and out again. With
+--keys everything is done with the keyboard (xdotool); with --pad with a game controller alone: a
+virtual one, plugged into each program at run time through its test hook (ZEP_VIRTUAL_PAD), whose
+buttons take SDL's own way as a real controller's do. Screenshots show where the focus and the
+pictures are; options.ini and hiscore.dat must hold what the player chose and scored.
+
+    journey.py --keys|--pad <launcher folder>    (run on a display, with xdotool and ImageMagick)
+
+Exit code: the number of failed checks.
+"""
+import os
+import struct
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import game_window  # noqa: E402  (the board reader and the rules of a pop)
+
+# The game scenario's checks count into the same total.
+fail, note = game_window.fail, game_window.note
+started = []
+
+
+def wait_until(condition, seconds):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return condition()
+
+
+def pids_of(program):
+    found = []
+    for name in os.listdir("/proc"):
+        if name.isdigit():
+            try:
+                if os.readlink("/proc/%s/exe" % name) == program:
+                    found.append(int(name))
+            except OSError:
+                pass
+    return found
+
+
+def folder_of(pid):
+    try:
+        return os.readlink("/proc/%d/cwd" % pid)
+    except OSError:
+        return ""
+
+
+def alive(pid):
+    return os.path.exists("/proc/%d" % pid)
+
+
+def window_named(pattern):
+    out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                         capture_output=True, text=True).stdout.split()
+    return out[0] if out else None
+
+
+def ini_value(path, section, key):
+    current = None
+    try:
+        for line in open(path):
+            line = line.strip()
+            if line.startswith("["):
+                current = line.strip("[]").lower()
+            elif "=" in line and current == section.lower():
+                k, v = line.split("=", 1)
+                if k.strip().lower() == key.lower():
+                    return v.strip()
+    except OSError:
+        pass
+    return None
+
+
+def first_score(path):
+    """Name and score of the hall of fame's first entry, or None."""
+    try:
+        data = open(path, "rb").read()
+    except OSError:
+        return None
+    if len(data) < 4 + 260:
+        return None
+    name = data[4:4 + 256].split(b"\0")[0].decode("latin-1")
+    return name, struct.unpack("<i", data[4 + 256:4 + 260])[0]
+
+
+def near(a, b, tolerance=10):
+    return all(abs(p - q) <= tolerance for p, q in zip(a, b))
+
+
+def shows(window, work, bmp, left, top, points):
+    """Whether the window shows the picture at (left, top), at all but one of its points."""
+    _, _, rows = game_window.read_bmp(bmp)
+    shot = game_window.Screen(window, work).grab()
+    return sum(near(game_window.Reader.pixel(shot, left + x, top + y), rows[y][x])
+               for x, y in points) >= len(points) - 1
+
+
+# The gold band of the focus ring, a few pixels outside what has the focus.
+GOLD = (255, 210, 60)
+# Points of a dialog's picture that no button of it covers.
+SPREAD = [(x, y) for x in (60, 200, 350, 500) for y in (100, 260, 420, 530)]
+
+
+class Input:
+    """The player's hands: the keyboard, or a virtual controller driven through its script."""
+
+    def __init__(self, pad_script):
+        self.pad_script = pad_script
+
+    def plug_in(self):
+        if self.pad_script:
+            self.command("attach")
+            time.sleep(0.3)
+
+    def unplug(self):
+        self.command("detach")
+        time.sleep(0.3)
+
+    def command(self, line):
+        with open(self.pad_script, "a") as script:
+            script.write(line + "\n")
+
+    # What each action is: a key, or a controller button (or a stick direction).
+    KEYS = {"left": "Left", "right": "Right", "up": "Up", "down": "Down", "press": "Return",
+            "back": None, "play": None, "blow right": "ctrl+Right", "new": "n", "menu": "m",
+            "close": "Return"}
+    PAD = {"left": "dpleft", "right": "dpright", "up": "dpup", "down": "dpdown", "press": "a",
+           "back": "b", "play": "start", "blow right": "rightshoulder", "new": "start",
+           "menu": "back", "close": "a"}
+
+    def do(self, *actions):
+        for action in actions:
+            if self.pad_script:
+                if action == "stick left":
+                    self.command("axis leftx -30000")
+                    time.sleep(0.12)
+                    self.command("axis leftx 0")
+                else:
+                    button = self.PAD[action]
+                    self.command("press " + button)
+                    time.sleep(0.08)
+                    self.command("release " + button)
+            else:
+                key = self.KEYS["left" if action == "stick left" else action]
+                subprocess.run(["xdotool", "key", key], check=True)
+            time.sleep(0.12)
+
+
+def start(program, arguments, folder, env, log):
+    process = subprocess.Popen([program] + arguments, cwd=folder, env=env, stdout=log,
+                               stderr=subprocess.STDOUT)
+    started.append(process.pid)
+    return process
+
+
+def journey(mode, launcher_dir):
+    game_dir = os.path.join(launcher_dir, "Zeppolo")
+    work = os.path.dirname(launcher_dir)
+    # A short game, so that it ends by itself soon after the player's moves.
+    setup = os.path.join(game_dir, "setup.ini")
+    lines = [("gametime=8" if line.strip().lower().startswith("gametime=") else line.rstrip("\n"))
+             for line in open(setup)]
+    open(setup, "w").write("\n".join(lines) + "\n")
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy")
+    env.pop("SDL_VIDEODRIVER", None)
+    pad_script = None
+    if mode == "--pad":
+        pad_script = os.path.join(work, "pad.txt")
+        open(pad_script, "w").close()
+        env["ZEP_VIRTUAL_PAD"] = pad_script
+    hands = Input(pad_script)
+    log = open(os.path.join(work, "programs.log"), "w")
+    options = os.path.join(launcher_dir, "options.ini")
+    scores = os.path.join(game_dir, "hiscore.dat")
+    title_picture = os.path.join(game_dir, "title", "titlebackground.bmp")
+
+    # 1. The launcher's pages; the focus starts on the first game.
+    launcher = start("./Hubbix", [], launcher_dir, env, log)
+    if not wait_until(lambda: window_named("QorvexGames Hubbix"), 20):
+        fail("the launcher's window did not appear: " + open(log.name).read())
+        return
+    window = window_named("QorvexGames Hubbix")
+    if not pad_script:
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    hands.plug_in()
+    hands.do("press")
+    if not wait_until(lambda: folder_of(launcher.pid) == game_dir, 10):
+        fail("pressing on the pages did not open the game's page")
+        return
+    if not wait_until(lambda: shows(window, work, title_picture, 0, 0, [(400, 60), (120, 200),
+                                                                        (700, 250), (400, 575)]), 5):
+        fail("the screen does not show the game's page")
+    note("the first game's page opened from the pages")
+
+    # 2. A player: from "Play" left to "Players", down twice to the third name; its ring shows.
+    hands.do("stick left" if pad_script else "left", "down", "down")
+    time.sleep(0.3)
+    ring = game_window.Reader.pixel(game_window.Screen(window, work).grab(), 238 + 75, 420 - 3)
+    if not near(ring, GOLD):
+        fail("the ring is not around the third name: %s" % (ring,))
+    hands.do("press")
+    if not wait_until(lambda: ini_value(options, "setup", "playerid") == "2", 5):
+        fail("choosing the third name wrote playerid=%s" % ini_value(options, "setup", "playerid"))
+    else:
+        note("the third player is chosen (options.ini: playerid=2)")
+
+    # 3. The switches: left to "Credits", down to "Music", then "Sound" beside it.
+    hands.do("left", "down", "press", "left", "press")
+    if not wait_until(lambda: ini_value(options, "setup", "Music") == "N" and
+                      ini_value(options, "setup", "SFX") == "N", 5):
+        fail("the switches wrote Music=%s SFX=%s" % (ini_value(options, "setup", "Music"),
+                                                    ini_value(options, "setup", "SFX")))
+    else:
+        note("music and sound switched off (options.ini: Music=N, SFX=N)")
+
+    # 4. The rules, up the left column, and the hall of fame below them; each closed again.
+    for steps, picture, name in ((("up", "up", "up"), os.path.join(game_dir, "title",
+                                                                 "HowToPlay.bmp"), "the rules"),
+                                 (("down",), os.path.join(launcher_dir, "HallOfFameScreen.bmp"),
+                                  "the hall of fame")):
+        hands.do(*steps)
+        hands.do("press")
+        if not wait_until(lambda: shows(window, work, picture, 53, 18, SPREAD), 5):
+            fail("%s did not show" % name)
+            continue
+        hands.do("back" if pad_script else "close")
+        if not wait_until(lambda: shows(window, work, title_picture, 0, 0, [(400, 60), (700, 250),
+                                                                            (400, 575)]), 5):
+            fail("%s did not close" % name)
+        else:
+            note("%s showed and closed" % name)
+
+    # A controller pulled out and plugged in again meanwhile works on as before.
+    if pad_script:
+        hands.unplug()
+        hands.plug_in()
+
+    # 5. "Play": Start on a controller; by keys up, right twice to "Play" and Enter. The game's
+    #    pictures are read first, for its board to be read at once.
+    reader = game_window.Reader(game_dir)
+    if pad_script:
+        hands.do("play")
+    else:
+        hands.do("up", "right", "right", "press")
+    game_program = os.path.join(game_dir, "Zeppolo")
+    if not wait_until(lambda: len(pids_of(game_program)) == 1, 20):
+        fail("\"Play\" did not start the game: " + open(log.name).read())
+        return
+    game_pid = pids_of(game_program)[0]
+    started.append(game_pid)
+    if not wait_until(lambda: launcher.poll() is not None, 10):
+        fail("the launcher did not close after \"Play\"")
+    note("the game started and the launcher closed")
+
+    # 6. The game: the largest group popped, a row blown, then the clock runs out.
+    if not wait_until(lambda: window_named("^Zeppolo"), 20):
+        fail("the game's window did not appear")
+        return
+    window = window_named("^Zeppolo")
+    game_shown = time.time()
+    if not pad_script:
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    hands.plug_in()
+    screen = game_window.Screen(window, work)
+    hands.do("right")  # shows the cursor at the top left
+    shot = game_window.settled_shot(screen)
+    if shot is None or not reader.cursor_frame_at(shot, 0, 0):
+        fail("the cursor did not show at the top left of a settled board")
+        return
+    # Only the corner is read, which is quick: a group there is near, so that the moves fit well
+    # within the game's time.
+    corner = [(c, r) for r in range(4) for c in range(6)]
+    board = [[None] * game_window.COLUMNS for _ in range(game_window.ROWS)]
+    for c, r in corner:
+        board[r][c] = reader.cell(shot, c, r, game_window.CURSOR_RING if (c, r) == (0, 0) else 0)
+    pairs = [(c, r) for c, r in corner if board[r][c] not in (None, "?") and
+             len(game_window.group_at(board, c, r)) >= 2]
+    if not pairs:
+        fail("no pair of balloons in the board's corner: %s" % board[:4])
+        return
+    col, row = min(pairs, key=lambda p: p[0] + p[1])
+    group = game_window.group_at(board, col, row)
+    hands.do(*(["right"] * col + ["down"] * row))
+    hands.do("press", "blow right")
+    note("popped %d or more balloons at (%d, %d) and blew the row, %.1f s into the game's 8" %
+         (len(group), col, row, time.time() - game_shown))
+    # The game-over picture waits 2 s for a click; a key or A closes it at once.
+    game_over = os.path.join(game_dir, "GameOverOOT.bmp")
+    width, height, _ = game_window.read_bmp(game_over)
+    spread = [(width * i // 5, height * j // 5) for i in (1, 2, 3, 4) for j in (1, 2, 4)]
+    if wait_until(lambda: shows(window, work, game_over, 400 - width // 2, 300 - height // 2,
+                                      spread) or os.path.exists(scores), 20):
+        hands.do("close")
+    if not wait_until(lambda: first_score(scores) is not None, 10):
+        fail("no score was entered in the hall of fame")
+    else:
+        name, score = first_score(scores)
+        if name != "Player3:::Y" or score <= 0:
+            fail("the hall of fame's first entry is %r with %d" % (name, score))
+        else:
+            note("the score %d of Player3 is in hiscore.dat" % score)
+
+    # 7. "Menu": the launcher comes back on the game's page, then out by Esc or by the pages'
+    #    Exit button.
+    time.sleep(1.5)  # the hall-of-fame notice
+    hands.do("menu")
+    launcher_program = os.path.join(launcher_dir, "Hubbix")
+    if not wait_until(lambda: len(pids_of(launcher_program)) == 1, 20):
+        fail("the game's menu did not start the launcher")
+        return
+    back_pid = pids_of(launcher_program)[0]
+    started.append(back_pid)
+    if not wait_until(lambda: not alive(game_pid), 10):
+        fail("the game did not end after \"Menu\"")
+    if not wait_until(lambda: folder_of(back_pid) == game_dir and
+                      window_named("QorvexGames Hubbix"), 20):
+        fail("the launcher did not come back on the game's page")
+        return
+    window = window_named("QorvexGames Hubbix")
+    time.sleep(0.5)
+    if pad_script:
+        hands.plug_in()
+        hands.do("back", "up", "right", "press")  # the pages, "Info", "Exit"
+    else:
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        subprocess.run(["xdotool", "key", "Escape"], check=True)
+    if not wait_until(lambda: not alive(back_pid), 15):
+        fail("the launcher did not end")
+    else:
+        note("the launcher came back on the game's page and ended")
+    if ini_value(options, "setup", "playerid") != "2":
+        fail("options.ini lost the player: %s" % open(options).read())
+    log.close()
+    report = open(log.name).read()
+    if "Sanitizer" in report:
+        fail("a sanitizer report: " + report[report.index("Sanitizer") - 40:][:3000])
+
+
+def main():
+    mode, launcher_dir = sys.argv[1], os.path.realpath(sys.argv[2])
+    try:
+        journey(mode, launcher_dir)
+    finally:
+        for pid in started:
+            if alive(pid):
+                os.kill(pid, 15)
+        time.sleep(0.3)
+        for pid in started:
+            if alive(pid):
+                os.kill(pid, 9)
+
+
+if __name__ == "__main__":
+    main()
+    if game_window.failures == 0:
+        print("journey %s: all checks passed" % sys.argv[1])
+    sys.exit(min(game_window.failures, 100))
