@@ -1,6 +1,7 @@
 // zepgen: makes every picture, sound, the music and the default settings files of Hubbix and
 // Zeppolo. Usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]
 // The desktop icons, which are installed apart from the program tree: zepgen --icons FOLDER
+// The window icons, built into the programs: zepgen --window-icons SOURCE_FILE
 
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,14 @@
 
 int main(int argc, char** argv) {
   using namespace zepgen;
+  if (argc == 3 && std::string(argv[1]) == "--window-icons") {
+    std::string error;
+    if (!WriteWindowIconSource(argv[2], &error)) {
+      std::fprintf(stderr, "zepgen: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
   if (argc == 3 && std::string(argv[1]) == "--icons") {
     std::string error;
     if (!MakeIcons(argv[2], &error)) {
