@@ -53,7 +53,11 @@ class WaylandPresenter {
   void Reshow();
 
   // A token for a program started now, tied to the player's last click or key press in this
-  // window; empty when the compositor hands out none.
+  // window; empty when the compositor hands out none (xdg_activation_v1). The started program's
+  // SDL presents it from XDG_ACTIVATION_TOKEN when it shows its window. Weston 10 has no such
+  // protocol: its desktop shell gives every newly shown window the focus by itself. SDL 2.26
+  // makes no token for another program, and asks for its own raises without a press's serial,
+  // which compositors that want proof (GNOME's) turn down.
   std::string ActivationToken();
 
  private:
