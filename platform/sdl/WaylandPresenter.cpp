@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -155,26 +156,31 @@ struct WaylandPresenter::State {
         retired.push_back(std::move(buffer));
       }
     }
-    for (int attempt = 0; attempt < 2; ++attempt) {
-      for (auto& buffer : buffers) {
-        if (buffer && !buffer->busy) return buffer.get();
+    if (Buffer* idle = IdleBuffer()) return idle;
+    for (auto& buffer : buffers) {
+      if (!buffer) {
+        buffer = MakeBuffer(width, height);
+        return buffer.get();
       }
-      for (auto& buffer : buffers) {
-        if (!buffer) {
-          buffer = MakeBuffer(width, height);
-          return buffer.get();
-        }
-      }
-      ReadAndDispatch(kReleaseWaitMilliseconds);
+    }
+    ReadAndDispatch(kReleaseWaitMilliseconds);
+    return IdleBuffer();
+  }
+
+  Buffer* IdleBuffer() const {
+    for (const auto& buffer : buffers) {
+      if (buffer && !buffer->busy) return buffer.get();
     }
     return nullptr;
   }
 
   std::unique_ptr<Buffer> MakeBuffer(int width, int height) {
-    auto buffer = std::make_unique<Buffer>();
+    // A pool's size travels as a 32-bit number.
+    if (width <= 0 || height <= 0 || width > INT32_MAX / 4 / height) return nullptr;
     const int stride = width * 4;
     const size_t size = static_cast<size_t>(stride) * static_cast<size_t>(height);
-    if (width <= 0 || height <= 0 || !buffer->memory.Create(size)) return nullptr;
+    auto buffer = std::make_unique<Buffer>();
+    if (!buffer->memory.Create(size)) return nullptr;
     wl_shm_pool* pool =
         wl_shm_create_pool(shm, buffer->memory.Descriptor(), static_cast<int32_t>(size));
     buffer->buffer =
