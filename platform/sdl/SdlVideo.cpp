@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -136,11 +137,11 @@ class SdlVideo : public Video {
     {
       // SDL takes the X11 window class and the Wayland app id from these while it starts; a
       // value the player set stays theirs.
-      std::unique_ptr<ScopedVariable> x11Class;
-      std::unique_ptr<ScopedVariable> waylandId;
+      std::optional<ScopedVariable> x11Class;
+      std::optional<ScopedVariable> waylandId;
       if (!appId.empty()) {
-        x11Class = std::make_unique<ScopedVariable>("SDL_VIDEO_X11_WMCLASS", appId, true);
-        waylandId = std::make_unique<ScopedVariable>("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
+        x11Class.emplace("SDL_VIDEO_X11_WMCLASS", appId, true);
+        waylandId.emplace("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
       }
       if (!StartVideo(reason)) return false;
     }
