@@ -388,9 +388,9 @@ def tail(path, lines=20):
         return ""
 
 
-def start_game(weston, game_dir, launcher_dir, work, name, both_displays=False):
+def start_game(weston, launcher_dir, work, name, both_displays=False):
     log = open(os.path.join(work, name + ".log"), "w")
-    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=game_dir,
+    game = subprocess.Popen(["./Zeppolo", launcher_dir], cwd=os.path.join(launcher_dir, "Zeppolo"),
                             env=weston.program_env(both_displays), stdout=subprocess.DEVNULL,
                             stderr=log)
     return game, log
@@ -420,24 +420,11 @@ def ends_with_compositor(weston, game, log, sig, what):
         fail("%s: exit code %s, not 1" % (what, code))
 
 
-def main():
-    launcher_dir = os.path.realpath(sys.argv[1])
-    work = os.path.realpath(sys.argv[2])
-    game_dir = os.path.join(launcher_dir, "Zeppolo")
-    game_picture = Picture(os.path.join(game_dir, "background.bmp"),
-                           lambda x, y: (x < 80 and y < 40) or (y >= 575 and x >= 90))
-
-    weston = Weston(work, 1)
-    if weston.window is None:
-        fail("weston did not start: %s" % tail(weston.log.name))
-        weston.end()
-        return
-    game = None
+def both_displays(weston, launcher_dir, work, game_picture):
+    """Both displays named, no driver chosen: the game takes Wayland, without a GL driver; then
+    the compositor is killed under it."""
+    game, log = start_game(weston, launcher_dir, work, "game-both", True)
     try:
-        players_round(weston, launcher_dir, work, game_picture)
-
-        # Both displays named, no driver chosen: the game takes Wayland, without a GL driver.
-        game, log = start_game(weston, game_dir, launcher_dir, work, "game-both", True)
         at = wait_for(lambda: game_picture.locate(weston.grab(), weston.width, weston.height))
         if at is None:
             fail("with both displays named, the game did not show on Wayland: %s" %
@@ -450,20 +437,17 @@ def main():
                 fail("the game on Wayland loaded a GL driver: %s" % ", ".join(loaded))
         ends_with_compositor(weston, game, log, signal.SIGKILL, "compositor killed")
     finally:
-        if game is not None and game.poll() is None:
+        if game.poll() is None:
             game.kill()
-        weston.end(signal.SIGKILL)
+            game.wait()
 
-    # An output of scale 2.
-    weston = Weston(work, 2)
-    if weston.window is None:
-        fail("weston at scale 2 did not start: %s" % tail(weston.log.name))
-        weston.end()
-        return
-    game = None
+
+def scale_two(weston, launcher_dir, work, game_picture):
+    """On an output of scale 2 the first window is 800 x 600 of the desktop's logical size, drawn
+    sharp from a buffer of twice that; then the compositor shuts down in order under it."""
+    weston.point_away()
+    game, log = start_game(weston, launcher_dir, work, "game-scale-2")
     try:
-        weston.point_away()
-        game, log = start_game(weston, game_dir, launcher_dir, work, "game-scale-2")
         at = wait_for(lambda: game_picture.locate(weston.grab(), weston.width, weston.height, 2))
         if at is None:
             fail("at scale 2 the game's picture is not shown at twice its size")
@@ -473,10 +457,11 @@ def main():
             blocks = sharp = 0
             for y in range(0, 600, 5):
                 for x in range(0, 800, 5):
-                    i = ((oy + 2 * y) * weston.width + ox + 2 * x) * 3
-                    j = i + weston.width * 3
+                    top = ((oy + 2 * y) * weston.width + ox + 2 * x) * 3
+                    bottom = top + weston.width * 3
                     blocks += 1
-                    sharp += shot[i:i + 3] == shot[i + 3:i + 6] == shot[j:j + 3] == shot[j + 3:j + 6]
+                    sharp += (shot[top:top + 3] == shot[top + 3:top + 6] ==
+                              shot[bottom:bottom + 3] == shot[bottom + 3:bottom + 6])
             # The compositor's own stretching of a picture of half the size blends most of them.
             if sharp < blocks:
                 fail("at scale 2, %d of %d picture pixels are not sharp 2 x 2 blocks" %
@@ -485,9 +470,26 @@ def main():
                 note("at scale 2 the picture is drawn sharp from a buffer of twice its size")
         ends_with_compositor(weston, game, log, signal.SIGTERM, "compositor shut down")
     finally:
-        if game is not None and game.poll() is None:
+        if game.poll() is None:
             game.kill()
-        weston.end()
+            game.wait()
+
+
+def main():
+    launcher_dir = os.path.realpath(sys.argv[1])
+    work = os.path.realpath(sys.argv[2])
+    game_picture = Picture(os.path.join(launcher_dir, "Zeppolo", "background.bmp"),
+                           lambda x, y: (x < 80 and y < 40) or (y >= 575 and x >= 90))
+    for scale, checks in ((1, (players_round, both_displays)), (2, (scale_two,))):
+        weston = Weston(work, scale)
+        try:
+            if weston.window is None:
+                fail("weston at scale %d did not start: %s" % (scale, tail(weston.log.name)))
+                continue
+            for check in checks:
+                check(weston, launcher_dir, work, game_picture)
+        finally:
+            weston.end(signal.SIGKILL)
 
 
 if __name__ == "__main__":
