@@ -124,11 +124,12 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
 namespace {
 
 struct Icon {
-  const char* name;
+  const char* name;     // of the icon files
+  const char* program;  // in the window icon's source
   Canvas (*draw)(int size);
 };
 
-const Icon kIcons[] = {{"hubbix", HubbixIcon}, {"zeppolo", ZeppoloIcon}};
+const Icon kIcons[] = {{"hubbix", "Hubbix", HubbixIcon}, {"zeppolo", "Zeppolo", ZeppoloIcon}};
 
 // Non-premultiplied RGBA rows, top down.
 std::vector<uint8_t> IconRgba(const Icon& icon, int size) {
@@ -179,7 +180,7 @@ bool WriteWindowIconSource(const std::string& path, std::string* error) {
   char number[16];
   for (const Icon& icon : kIcons) {
     const std::vector<uint8_t> rgba = IconRgba(icon, kWindowIconSize);
-    text += std::string("const uint32_t k") + icon.name + "[] = {";
+    text += std::string("const uint32_t k") + icon.program + "Pixels[] = {";
     for (size_t i = 0; i < rgba.size(); i += 4) {
       const uint32_t argb = (uint32_t{rgba[i + 3]} << 24) | (uint32_t{rgba[i]} << 16) |
                             (uint32_t{rgba[i + 1]} << 8) | rgba[i + 2];
@@ -191,9 +192,10 @@ bool WriteWindowIconSource(const std::string& path, std::string* error) {
   }
   text += "}  // namespace\n\n";
   const std::string size = std::to_string(kWindowIconSize);
-  text += "const platform::WindowIcon kHubbixWindowIcon = {" + size + ", " + size + ", khubbix};\n";
-  text +=
-      "const platform::WindowIcon kZeppoloWindowIcon = {" + size + ", " + size + ", kzeppolo};\n";
+  for (const Icon& icon : kIcons) {
+    text += std::string("const platform::WindowIcon k") + icon.program + "WindowIcon = {" + size +
+            ", " + size + ", k" + icon.program + "Pixels};\n";
+  }
   return WriteFile(path, text.data(), text.size(), error);
 }
 
