@@ -13,17 +13,12 @@
 
 int main(int argc, char** argv) {
   using namespace zepgen;
-  if (argc == 3 && std::string(argv[1]) == "--window-icons") {
+  const std::string mode = argc == 3 ? argv[1] : "";
+  if (mode == "--icons" || mode == "--window-icons") {
     std::string error;
-    if (!WriteWindowIconSource(argv[2], &error)) {
-      std::fprintf(stderr, "zepgen: %s\n", error.c_str());
-      return 1;
-    }
-    return 0;
-  }
-  if (argc == 3 && std::string(argv[1]) == "--icons") {
-    std::string error;
-    if (!MakeIcons(argv[2], &error)) {
+    const bool made =
+        mode == "--icons" ? MakeIcons(argv[2], &error) : WriteWindowIconSource(argv[2], &error);
+    if (!made) {
       std::fprintf(stderr, "zepgen: %s\n", error.c_str());
       return 1;
     }

@@ -16,8 +16,7 @@ fi
 for tool in xdotool xwininfo import python3; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -a "$stage/Hubbix" "$work/Hubbix"
-rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+source "$(dirname "$0")/polling.sh"
+use_private_work
+copy_stage
 python3 "$(dirname "$0")/wayland_session.py" "$work/Hubbix" "$work"
