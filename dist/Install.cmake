@@ -11,11 +11,11 @@ set(ZEP_APP_ID com.example.qorvexgames)
 # staged, without the programs and without what the programs write at run time.
 install(TARGETS Hubbix DESTINATION ${ZEP_INSTALL_TREE})
 install(TARGETS Zeppolo DESTINATION ${ZEP_INSTALL_TREE}/Zeppolo)
-install(TARGETS qz LIBRARY DESTINATION ${ZEP_INSTALL_TREE}
+install(TARGETS qz qzwindowegl LIBRARY DESTINATION ${ZEP_INSTALL_TREE}
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(DIRECTORY ${ZEP_LAUNCHER_DIR}/ DESTINATION ${ZEP_INSTALL_TREE}
         REGEX "/Hubbix/Hubbix$" EXCLUDE REGEX "/Hubbix/Zeppolo/Zeppolo$" EXCLUDE
-        REGEX "/Hubbix/libqz[.]so$" EXCLUDE
+        REGEX "/Hubbix/libqz[.]so$" EXCLUDE REGEX "/Hubbix/libqzwindowegl[.]so$" EXCLUDE
         PATTERN "options.ini" EXCLUDE PATTERN "hiscore.dat" EXCLUDE PATTERN "debug.log" EXCLUDE
         PATTERN ".*" EXCLUDE)
 install(PROGRAMS ${ZEP_DIST}/hubbix.sh DESTINATION games RENAME hubbix)
@@ -45,6 +45,8 @@ endforeach()
 add_custom_target(zeppacked ALL DEPENDS ${packed_files})
 install(FILES ${ZEP_PACKED}/hubbix.6.gz ${ZEP_PACKED}/zeppolo.6.gz DESTINATION share/man/man6)
 install(FILES ${ZEP_DIST}/copyright DESTINATION share/doc/hubbix)
+# The metainfo's screenshot, for the maker's site to serve at the address the metainfo gives.
+install(FILES ${ZEP_DIST}/screenshots/zeppolo.png DESTINATION share/doc/hubbix/screenshots)
 install(FILES ${ZEP_PACKED}/changelog.gz DESTINATION share/doc/hubbix)
 
 # cpack -G DEB in the build folder. Its dependencies come from the shared-library scan of the

@@ -5,6 +5,7 @@
 // test binary can use either.
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,13 @@ enum class WindowMode {
   kCaptioned,   // caption, system menu, minimise and maximise boxes
 };
 
+// A window's icon for the desktop's task bars and switchers.
+struct WindowIcon {
+  int width = 0;
+  int height = 0;
+  const uint32_t* pixels = nullptr;  // 0xAARRGGBB, not premultiplied, rows top down
+};
+
 struct WindowDesc {
   WindowMode mode = WindowMode::kCaptioned;
   int x = 0;
@@ -29,12 +37,17 @@ struct WindowDesc {
   int height = 600;
   std::string title;  // empty: no window text
   bool topMost = false;
+  const WindowIcon* icon = nullptr;  // none: the desktop's own
 };
 
 class Video {
  public:
   virtual ~Video() = default;
 
+  // The desktop entry the program's windows belong to (without ".desktop"): the X11 window class
+  // and the Wayland app id, which task bars use to find the program's name and icon. Set before
+  // Start; empty leaves the video system's own choice.
+  virtual void SetAppId(const std::string& appId) = 0;
   // Brings up the video subsystem; on failure fills reason and returns false.
   virtual bool Start(std::string* reason) = 0;
   virtual void Stop() = 0;
@@ -81,6 +94,11 @@ class Video {
 
   // Turns pending window-system events into messages on the queue.
   virtual void PumpEvents(MessageQueue& queue) = 0;
+
+  // A token that lets a program started now come to the front with the keyboard focus, handed
+  // out by desktops that give focus only on such proof (Wayland's activation tokens); empty
+  // where there is none. Each program start takes a new one.
+  virtual std::string ActivationToken() = 0;
 };
 
 // The process's video service; a memory one until the program installs another.
@@ -93,6 +111,7 @@ std::unique_ptr<Video> CreateMemoryVideo();
 // The memory implementation, for tests: what was presented, and knobs for what it reports.
 class MemoryVideo : public Video {
  public:
+  void SetAppId(const std::string& id) override { appId = id; }
   bool Start(std::string* reason) override;
   void Stop() override {}
   bool HasDisplay() const override { return false; }
@@ -112,6 +131,7 @@ class MemoryVideo : public Video {
   bool SetFullScreen(bool fullScreen) override;
   bool IsFullScreen() const override { return window.mode == WindowMode::kFullScreen; }
   void PumpEvents(MessageQueue& queue) override;
+  std::string ActivationToken() override { return activationToken; }
 
   // Test controls.
   int depth = 16;
@@ -125,7 +145,9 @@ class MemoryVideo : public Video {
   int cursorY = 0;
   int frameMetric = 4;
   int captionMetric = 19;
+  std::string activationToken;
   // Observations.
+  std::string appId;
   WindowDesc window;
   bool windowOpen = false;
   int windowsCreated = 0;

@@ -4,12 +4,12 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libx11-dev libmpg123-dev libmp3lame-dev
+  libsdl2-dev libx11-dev libwayland-dev wayland-protocols libmpg123-dev libmp3lame-dev
   libfreetype-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   pulseaudio pulseaudio-utils
-  xvfb xauth xdotool imagemagick python3 openbox x11-utils
+  xvfb xauth xdotool imagemagick python3 openbox x11-utils weston libdecor-0-plugin-1-cairo
   desktop-file-utils appstream lintian dpkg-dev file fakeroot
 )
 

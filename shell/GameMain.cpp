@@ -7,6 +7,7 @@
 #include "shell/CommandLine.h"
 #include "shell/GameAudio.h"
 #include "shell/Shell.h"
+#include "shell/WindowIcons.h"
 
 namespace {
 
@@ -23,14 +24,16 @@ void ReleaseGame() {
 }
 
 const ShellFlavour kGame = {
-    "Zeppolo",          // windowText
-    false,              // isLauncher
-    true,               // requiresCommandLine
-    &StartGameAudio,    // startAudio
-    &AddScreens,        // addScreens
-    &ReleaseGame,       // releaseGame
-    &StopGameAudio,     // stopAudio
-    &RestartGameMusic,  // onMusicNotify
+    "Zeppolo",            // windowText
+    false,                // isLauncher
+    true,                 // requiresCommandLine
+    &StartGameAudio,      // startAudio
+    &AddScreens,          // addScreens
+    &ReleaseGame,         // releaseGame
+    &StopGameAudio,       // stopAudio
+    &RestartGameMusic,    // onMusicNotify
+    kGameAppId,           // appId
+    &kZeppoloWindowIcon,  // windowIcon
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "platform/Video.h"
 #include "shell/CommandLine.h"
 #include "shell/Shell.h"
+#include "shell/WindowIcons.h"
 
 namespace {
 
@@ -30,6 +31,8 @@ const ShellFlavour kLauncher = {
     nullptr,               // releaseGame
     nullptr,               // stopAudio
     nullptr,               // onMusicNotify
+    kLauncherAppId,        // appId
+    &kHubbixWindowIcon,    // windowIcon
 };
 
 }  // namespace

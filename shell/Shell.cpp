@@ -57,6 +57,7 @@ bool CreateMainWindow(const ShellFlavour& flavour) {
   const int nowindow = std::atoi(nowindowText);
 
   platform::WindowDesc desc;
+  desc.icon = flavour.windowIcon;
   if (shell.fullScreen != 0) {
     desc.mode = platform::WindowMode::kFullScreen;
     desc.x = 0;
@@ -279,6 +280,7 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   std::snprintf(shell.launcherDir, sizeof(shell.launcherDir), "%s", commandLine);
 
   std::string reason;
+  if (flavour.appId != nullptr) video.SetAppId(flavour.appId);
   if (!video.Start(&reason)) {
     // The box's text is the one the programs have always shown; the line before it says what
     // really happened.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/Video.h"
 #include "qz/qz.h"
 
 class ScreenManager;
@@ -28,7 +29,17 @@ struct ShellFlavour {
   void (*stopAudio)();
   // MM_MCINOTIFY: the music has ended.
   void (*onMusicNotify)();
+
+  // The program's desktop entry (its name without ".desktop"), which names the window to the
+  // desktop: its X11 class and Wayland app id.
+  const char* appId = nullptr;
+  // The window's icon for X11 task bars; none leaves the desktop's own.
+  const platform::WindowIcon* windowIcon = nullptr;
 };
+
+// The programs' desktop entries (dist/<id>.desktop), as their windows name them.
+constexpr char kGameAppId[] = "com.example.qorvexgames.Zeppolo";
+constexpr char kLauncherAppId[] = "com.example.qorvexgames.Hubbix";
 
 // Runs the program to its end and returns the process's exit code.
 int RunShell(const ShellFlavour& flavour, const char* commandLine);

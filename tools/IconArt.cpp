@@ -121,41 +121,82 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
   return out;
 }
 
+namespace {
+
+struct Icon {
+  const char* name;     // of the icon files
+  const char* program;  // in the window icon's source
+  Canvas (*draw)(int size);
+};
+
+const Icon kIcons[] = {{"hubbix", "Hubbix", HubbixIcon}, {"zeppolo", "Zeppolo", ZeppoloIcon}};
+
+// Non-premultiplied RGBA rows, top down.
+std::vector<uint8_t> IconRgba(const Icon& icon, int size) {
+  const Canvas canvas = icon.draw(size);
+  std::vector<uint8_t> rgba;
+  rgba.reserve(static_cast<size_t>(size) * size * 4);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const Color colour = canvas.ColorAt(x, y);
+      for (float channel : {colour.r, colour.g, colour.b, canvas.AlphaAt(x, y)})
+        rgba.push_back(static_cast<uint8_t>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255)));
+    }
+  }
+  return rgba;
+}
+
+bool WriteFile(const std::string& path, const void* data, size_t size, std::string* error) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  const bool written = size > 0 && file != nullptr && std::fwrite(data, 1, size, file) == size;
+  const bool closed = file != nullptr && std::fclose(file) == 0;
+  if (written && closed) return true;
+  if (error != nullptr) *error = "cannot write " + path;
+  return false;
+}
+
+}  // namespace
+
 bool MakeIcons(const std::string& folder, std::string* error) {
-  struct Icon {
-    const char* name;
-    Canvas (*draw)(int size);
-  };
-  for (const Icon& icon : {Icon{"hubbix", HubbixIcon}, Icon{"zeppolo", ZeppoloIcon}}) {
+  for (const Icon& icon : kIcons) {
     for (int size : kIconSizes) {
-      const Canvas canvas = icon.draw(size);
-      std::vector<uint8_t> rgba;
-      rgba.reserve(static_cast<size_t>(size) * size * 4);
-      for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-          const Color colour = canvas.ColorAt(x, y);
-          for (float channel : {colour.r, colour.g, colour.b, canvas.AlphaAt(x, y)})
-            rgba.push_back(
-                static_cast<uint8_t>(std::lround(std::clamp(channel, 0.0f, 1.0f) * 255)));
-        }
-      }
-      const std::vector<uint8_t> png = EncodePng(size, size, rgba);
+      const std::vector<uint8_t> png = EncodePng(size, size, IconRgba(icon, size));
       const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
       const std::filesystem::path path =
           std::filesystem::path(folder) / sizeName / "apps" / (std::string(icon.name) + ".png");
       std::error_code failure;
       std::filesystem::create_directories(path.parent_path(), failure);
-      FILE* file = std::fopen(path.c_str(), "wb");
-      const bool written = !png.empty() && file != nullptr &&
-                           std::fwrite(png.data(), 1, png.size(), file) == png.size();
-      const bool closed = file != nullptr && std::fclose(file) == 0;
-      if (!written || !closed) {
-        if (error != nullptr) *error = "cannot write " + path.string();
-        return false;
-      }
+      if (!WriteFile(path.string(), png.data(), png.size(), error)) return false;
     }
   }
   return true;
+}
+
+bool WriteWindowIconSource(const std::string& path, std::string* error) {
+  std::string text =
+      "// Made by zepgen from tools/IconArt.cpp: the window icons of the two programs.\n"
+      "#include \"shell/WindowIcons.h\"\n\n"
+      "namespace {\n";
+  char number[16];
+  for (const Icon& icon : kIcons) {
+    const std::vector<uint8_t> rgba = IconRgba(icon, kWindowIconSize);
+    text += std::string("const uint32_t k") + icon.program + "Pixels[] = {";
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+      const uint32_t argb = (uint32_t{rgba[i + 3]} << 24) | (uint32_t{rgba[i]} << 16) |
+                            (uint32_t{rgba[i + 1]} << 8) | rgba[i + 2];
+      std::snprintf(number, sizeof number, "%s0x%08X", i % 32 == 0 ? "\n    " : " ", argb);
+      text += number;
+      text += ",";
+    }
+    text += "};\n";
+  }
+  text += "}  // namespace\n\n";
+  const std::string size = std::to_string(kWindowIconSize);
+  for (const Icon& icon : kIcons) {
+    text += std::string("const platform::WindowIcon k") + icon.program + "WindowIcon = {" + size +
+            ", " + size + ", k" + icon.program + "Pixels};\n";
+  }
+  return WriteFile(path, text.data(), text.size(), error);
 }
 
 }  // namespace zepgen

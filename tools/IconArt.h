@@ -18,4 +18,12 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
 // written.
 bool MakeIcons(const std::string& folder, std::string* error);
 
+// The size of the icon a program gives its window, which X11 task bars show.
+constexpr int kWindowIconSize = 64;
+
+// Writes a C++ source file that defines kHubbixWindowIcon and kZeppoloWindowIcon (declared in
+// shell/WindowIcons.h) from the same pictures, so that the programs carry their icons in
+// themselves; false (with *error) when the file cannot be written.
+bool WriteWindowIconSource(const std::string& path, std::string* error);
+
 }  // namespace zepgen

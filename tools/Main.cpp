@@ -1,6 +1,7 @@
 // zepgen: makes every picture, sound, the music and the default settings files of Hubbix and
 // Zeppolo. Usage: zepgen LAUNCHER_FOLDER GAME_FOLDER [FONT_FOLDER]
 // The desktop icons, which are installed apart from the program tree: zepgen --icons FOLDER
+// The window icons, built into the programs: zepgen --window-icons SOURCE_FILE
 
 #include <chrono>
 #include <cstdio>
@@ -12,9 +13,12 @@
 
 int main(int argc, char** argv) {
   using namespace zepgen;
-  if (argc == 3 && std::string(argv[1]) == "--icons") {
+  const std::string mode = argc == 3 ? argv[1] : "";
+  if (mode == "--icons" || mode == "--window-icons") {
     std::string error;
-    if (!MakeIcons(argv[2], &error)) {
+    const bool made =
+        mode == "--icons" ? MakeIcons(argv[2], &error) : WriteWindowIconSource(argv[2], &error);
+    if (!made) {
       std::fprintf(stderr, "zepgen: %s\n", error.c_str());
       return 1;
     }

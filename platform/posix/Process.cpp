@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Video.h"
 
 extern char** environ;
 
@@ -41,16 +42,41 @@ std::string AbsoluteFolder(const std::string& folder) {
   return result;
 }
 
+constexpr char kActivationVariable[] = "XDG_ACTIVATION_TOKEN";
+
+// Our environment for the program started now: with the window's activation token, when the
+// desktop gave one, and never with a token this process was started with (a token serves once,
+// and that one was ours).
+std::vector<std::string> ProgramEnvironment(const std::string& activationToken) {
+  const std::string prefix = std::string(kActivationVariable) + "=";
+  std::vector<std::string> variables;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) variables.push_back(*entry);
+  }
+  if (!activationToken.empty()) variables.push_back(prefix + activationToken);
+  return variables;
+}
+
+std::vector<char*> Pointers(const std::vector<std::string>& texts) {
+  std::vector<char*> pointers;
+  for (const std::string& text : texts)
+    pointers.push_back(const_cast<char*>(text.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
 // Runs program with args in folder (none: the current folder) so that it is never our child:
 // a short-lived intermediate process spawns it and exits at once, and we reap the intermediate,
 // so the program is adopted by the system and leaves no zombie behind. True when the program
-// was started (the intermediate reports whether its spawn succeeded).
+// was started (the intermediate reports whether its spawn succeeded). The program may come to
+// the front with the keyboard focus: it is started at the player's request.
 bool SpawnDetached(const std::string& program, const std::vector<std::string>& args,
                    const std::string& folder) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args)
-    argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
+  std::vector<char*> argv = Pointers(args);
+  // Taken before the fork: the token comes from the display connection, which only this
+  // process may use.
+  const std::vector<std::string> variables = ProgramEnvironment(GetVideo().ActivationToken());
+  std::vector<char*> environment = Pointers(variables);
 
   posix_spawn_file_actions_t actions;
   posix_spawnattr_t attributes;
@@ -82,8 +108,8 @@ bool SpawnDetached(const std::string& program, const std::vector<std::string>& a
     const pid_t intermediate = fork();
     if (intermediate == 0) {
       pid_t child;
-      const int rc =
-          posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+      const int rc = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(),
+                                 environment.data());
       _exit(rc == 0 ? 0 : 1);
     }
     if (intermediate > 0) {

@@ -124,6 +124,12 @@ const char* RetryDriver(const DisplayEnvironment& environment) {
   return nullptr;
 }
 
+const char* PreferredDrivers(const DisplayEnvironment& environment) {
+  if (IsSet(environment.requestedDrivers)) return nullptr;
+  return IsSet(environment.x11Display) && IsSet(environment.waylandDisplay) ? "wayland,x11"
+                                                                            : nullptr;
+}
+
 std::string NamedDisplay(const DisplayEnvironment& environment) {
   std::string named;
   if (IsSet(environment.x11Display)) named = std::string("DISPLAY=") + environment.x11Display;
@@ -141,9 +147,11 @@ bool IsHeadlessDriver(const char* driver) {
 
 bool StartVideo(std::string* reason) {
   const DisplayEnvironment environment = CurrentDisplayEnvironment();
+  const char* preferred = PreferredDrivers(environment);
   const char* retryDriver = RetryDriver(environment);
   const DisplayAttempt attempt = [&](int index, std::string* why) {
-    return AttemptVideo(index > 0 ? retryDriver : nullptr, environment, why);
+    return AttemptVideo(index > 0 && retryDriver != nullptr ? retryDriver : preferred, environment,
+                        why);
   };
   return StartWithRetry(attempt, WorthRetrying(environment), SteadyRetryClock(), reason);
 }

@@ -6,8 +6,8 @@
 // full core. Instead the program says so in one line and ends at once, running nothing that
 // could touch the connection again. Ending without exit, rather than making the destructors
 // careful, also keeps the timer and sound threads from running on while every process-wide
-// object is torn down. Only X is watched: SDL takes X (XWayland in a Wayland session) wherever
-// an X display is named.
+// object is torn down. X is watched here; a Wayland compositor that goes away is noticed by the
+// Wayland window (WaylandPresenter), which ends the program the same way.
 //
 // Nothing is lost by ending this way: every file the programs write is written as soon as the
 // player's action asks for it, not at the end, and on the one thread that talks to the display,

@@ -1,11 +1,15 @@
 // The real window: SDL2 video, one window whose own surface receives the picture, scaled to the
-// client area by the processor; only the parts that changed are sent to the display.
+// client area by the processor; only the parts that changed are sent to the display. On Wayland
+// the picture goes through shared-memory buffers of our own instead (WaylandPresenter).
 
 #include <SDL.h>
 
 #include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -17,6 +21,8 @@
 #include "platform/sdl/Controllers.h"
 #include "platform/sdl/DisplayConnect.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/ScopedVariable.h"
+#include "platform/sdl/WaylandPresenter.h"
 
 namespace platform {
 
@@ -122,12 +128,24 @@ class SdlVideo : public Video {
  public:
   ~SdlVideo() override { Stop(); }
 
+  void SetAppId(const std::string& id) override { appId = id; }
+
   bool Start(std::string* reason) override {
     if (started) return true;
     // The picture is drawn by the processor straight into the window's own framebuffer (shared
     // memory on X11); with acceleration SDL would put a renderer, and a GL driver, behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (!StartVideo(reason)) return false;
+    {
+      // SDL takes the X11 window class and the Wayland app id from these while it starts; a
+      // value the player set stays theirs.
+      std::optional<ScopedVariable> x11Class;
+      std::optional<ScopedVariable> waylandId;
+      if (!appId.empty()) {
+        x11Class.emplace("SDL_VIDEO_X11_WMCLASS", appId, true);
+        waylandId.emplace("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
+      }
+      if (!StartVideo(reason)) return false;
+    }
     // From here a display server that goes away ends the program rather than leaving it to
     // Xlib, whose exit would run this object's destructor on the dead connection.
     GuardAgainstDisplayLoss();
@@ -194,17 +212,31 @@ class SdlVideo : public Video {
         break;
     }
     if (desc.topMost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    // A scaled output gets a buffer of its own pixels (Wayland; X11 ignores this).
+    flags |= SDL_WINDOW_ALLOW_HIGHDPI;
+    const bool wayland = std::strcmp(SDL_GetCurrentVideoDriver(), "wayland") == 0;
+    const bool windowOnlyEgl = wayland && LoadWindowOnlyEgl();
+    if (windowOnlyEgl) flags |= SDL_WINDOW_OPENGL;
     window = SDL_CreateWindow(desc.title.c_str(), x, y, width, height, flags);
+    if (windowOnlyEgl) ReleaseWindowOnlyEgl();
     if (!window) return false;
+    if (wayland) {
+      std::string reason;
+      presenter = WaylandPresenter::Create(window, &reason);
+      if (!presenter) {
+        std::fprintf(stderr, "%s: the window cannot be shown on Wayland: %s\n", desc.title.c_str(),
+                     reason.empty() ? SDL_GetError() : reason.c_str());
+        DestroyWindow();
+        return false;
+      }
+    }
+    if (desc.icon) SetIcon(*desc.icon);
     fullScreen = desc.mode == WindowMode::kFullScreen;
     if (desc.mode == WindowMode::kCaptioned) {
       SDL_SetWindowMinimumSize(window, kMinimumWidth, kMinimumHeight);
     }
     repaint = true;
-    int w = 0;
-    int h = 0;
-    SDL_GetWindowSize(window, &w, &h);
-    UpdateView(w, h);
+    UpdateView();
     MessageQueue& queue = Messages();
     int cx = 0;
     int cy = 0;
@@ -219,6 +251,8 @@ class SdlVideo : public Video {
   void DestroyWindow() override {
     if (staging) SDL_FreeSurface(staging);
     staging = nullptr;
+    // Its buffers live on the window's surface.
+    presenter.reset();
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     drawnSurface = nullptr;
@@ -254,19 +288,27 @@ class SdlVideo : public Video {
   void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
                       int) override {
     if (!window) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface) return;
-    if (surface != drawnSurface || surface->w != scaler.View().ClientWidth() ||
-        surface->h != scaler.View().ClientHeight() ||
-        picture.Width() != scaler.View().PictureWidth() ||
+    SDL_Surface* surface = nullptr;
+    int width = 0;
+    int height = 0;
+    if (presenter) {
+      presenter->ClientSize(&width, &height);
+    } else {
+      surface = SDL_GetWindowSurface(window);
+      if (!surface) return;
+      width = surface->w;
+      height = surface->h;
+    }
+    if (surface != drawnSurface || width != scaler.View().ClientWidth() ||
+        height != scaler.View().ClientHeight() || picture.Width() != scaler.View().PictureWidth() ||
         picture.Height() != scaler.View().PictureHeight()) {
-      scaler.SetView(ScaledView::Fit(surface->w, surface->h, picture.Width(), picture.Height()));
+      scaler.SetView(ScaledView::Fit(width, height, picture.Width(), picture.Height()));
       repaint = true;
     }
     // Only what changed is scaled and sent: most frames change a few small parts, many nothing.
     std::vector<PixelRect> parts;
     if (repaint) {
-      parts.push_back({0, 0, surface->w, surface->h});
+      parts.push_back({0, 0, width, height});
     } else {
       for (const PixelRect& part : changed) {
         const PixelRect client = scaler.View().ClientRectOf(part);
@@ -278,12 +320,17 @@ class SdlVideo : public Video {
       return;
     }
     // The changes are gone once told; a window that could not take them is drawn whole next.
-    if (!Draw(surface, picture, parts)) {
+    if (presenter ? !presenter->Draw(picture, parts, scaler) : !Draw(surface, picture, parts)) {
       repaint = true;
       return;
     }
     drawnSurface = surface;
     repaint = false;
+    if (presenter) {
+      PaceToRefresh();
+      presenter->Show(parts);
+      return;
+    }
     std::vector<SDL_Rect> rects;
     rects.reserve(parts.size());
     for (const PixelRect& part : parts)
@@ -320,6 +367,10 @@ class SdlVideo : public Video {
       Translate(event, queue);
   }
 
+  std::string ActivationToken() override {
+    return presenter ? presenter->ActivationToken() : std::string();
+  }
+
  private:
   // The first window: the largest whole multiple of the picture that fits the desktop's usable
   // area comfortably, centred on it; at one times the picture the place asked for stands.
@@ -335,8 +386,40 @@ class SdlVideo : public Video {
     }
   }
 
-  void UpdateView(int width, int height) {
+  // The view over the client area in pixels, which on a scaled output are more than the window's
+  // units.
+  void UpdateView() {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSizeInPixels(window, &width, &height);
     scaler.SetView(ScaledView::Fit(width, height, kPictureWidth, kPictureHeight));
+  }
+
+  // The picture pixel under a position SDL reports in window units.
+  void ToPicture(int x, int y, int* pictureX, int* pictureY) const {
+    int width = 0;
+    int height = 0;
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    if (window) {
+      SDL_GetWindowSize(window, &width, &height);
+      SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
+    }
+    if (width > 0 && height > 0) {
+      x = static_cast<int>(static_cast<int64_t>(x) * pixelWidth / width);
+      y = static_cast<int>(static_cast<int64_t>(y) * pixelHeight / height);
+    }
+    scaler.View().ToPicture(x, y, pictureX, pictureY);
+  }
+
+  void SetIcon(const WindowIcon& icon) {
+    // SDL only reads the pixels, whatever the pointer's constness.
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(icon.pixels), icon.width, icon.height, 32, icon.width * 4,
+        SDL_PIXELFORMAT_ARGB8888);
+    if (!picture) return;
+    SDL_SetWindowIcon(window, picture);
+    SDL_FreeSurface(picture);
   }
 
   // The client size in picture pixels. The window is always reported restored: its picture
@@ -352,7 +435,7 @@ class SdlVideo : public Video {
   intptr_t PicturePosition(int x, int y) const {
     int px = 0;
     int py = 0;
-    scaler.View().ToPicture(x, y, &px, &py);
+    ToPicture(x, y, &px, &py);
     return MakeLParam(px, py);
   }
 
@@ -388,7 +471,14 @@ class SdlVideo : public Video {
   // An uncovered window shows again what its surface holds, without waiting for a frame: none
   // runs while the program is inactive.
   void Reshow() {
-    if (!window || repaint) return;
+    if (!window) return;
+    // The compositor keeps what was shown; the decorations ask for the commit that applies
+    // their change of the window's state.
+    if (presenter) {
+      presenter->Reshow();
+      return;
+    }
+    if (repaint) return;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
     if (surface && surface == drawnSurface) {
       SDL_UpdateWindowSurface(window);
@@ -462,7 +552,7 @@ class SdlVideo : public Video {
             break;
           case SDL_WINDOWEVENT_SIZE_CHANGED:
             repaint = true;
-            UpdateView(event.window.data1, event.window.data2);
+            UpdateView();
             PostSize(queue);
             break;
           case SDL_WINDOWEVENT_CLOSE:
@@ -514,7 +604,7 @@ class SdlVideo : public Video {
         if (index < 0) break;
         int px = 0;
         int py = 0;
-        scaler.View().ToPicture(event.button.x, event.button.y, &px, &py);
+        ToPicture(event.button.x, event.button.y, &px, &py);
         if (!down) {
           if (presses.ReleaseNow(index, event.button.timestamp, px, py)) {
             ApplyRelease({index, px, py}, queue);
@@ -558,6 +648,9 @@ class SdlVideo : public Video {
   SDL_Surface* drawnSurface = nullptr;
   // A 0x00RRGGBB copy of the client area for window surfaces of another format.
   SDL_Surface* staging = nullptr;
+  // The window's pictures on Wayland, where SDL's window surface would need GL.
+  std::unique_ptr<WaylandPresenter> presenter;
+  std::string appId;
 };
 
 }  // namespace

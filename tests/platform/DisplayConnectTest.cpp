@@ -141,6 +141,14 @@ TEST(DisplayRetry, RetriesAskForTheNamedDisplaysDriverUnlessTheUserChose) {
   EXPECT_EQ(platform::NamedDisplay(Environment(nullptr, nullptr, "x11")), "");
 }
 
+TEST(DisplayRetry, WaylandComesFirstOnlyWhereBothDisplaysAreNamedAndThePlayerChoseNone) {
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", nullptr)), "wayland,x11");
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "")), "wayland,x11");
+  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "x11")), nullptr);
+  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", "", nullptr)), nullptr);
+  EXPECT_EQ(platform::PreferredDrivers(Environment(nullptr, "wayland-0", nullptr)), nullptr);
+}
+
 // Exit handlers stand for the process-wide objects whose destructors would touch the dead
 // connection: none of them may run.
 void SayExitHandlerRan() {

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/Video.h"
 #include "tests/common/TempFolder.h"
 
 namespace {
@@ -24,14 +25,20 @@ const char kReporter[] =
     "#!/bin/sh\n"
     "{ pwd; echo \"$#\"; printf '%s\\n' \"$1\"; } > report.fifo\n";
 
+// Reports the activation token it was started with, "-" for none.
+const char kTokenReporter[] =
+    "#!/bin/sh\n"
+    "printf '%s\\n' \"${XDG_ACTIVATION_TOKEN:--}\" > report.fifo\n";
+
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override { platform::SetProcessStarter(nullptr); }
 
   // Puts the reporter at name (relative to the folder) and a pipe in workFolder; opens the
   // pipe's reading end before anything runs so the program never waits for us.
-  void Prepare(const std::string& name, const std::string& workFolder) {
-    folder.Write(name, kReporter);
+  void Prepare(const std::string& name, const std::string& workFolder,
+               const char* reporter = kReporter) {
+    folder.Write(name, reporter);
     ASSERT_EQ(chmod((folder / name).c_str(), 0755), 0);
     ASSERT_EQ(mkfifo((folder / (workFolder + "/report.fifo")).c_str(), 0600), 0);
     reportFd = open((folder / (workFolder + "/report.fifo")).c_str(), O_RDONLY | O_NONBLOCK);
@@ -82,6 +89,32 @@ TEST_F(ProcessTest, StartsTheProgramInItsFolderWithOneArgument) {
   int status;
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
+}
+
+TEST_F(ProcessTest, PassesTheWindowsActivationTokenAndNeverAnInheritedOne) {
+  // This process was itself started with a token, which served its own window already.
+  ASSERT_EQ(setenv("XDG_ACTIVATION_TOKEN", "used-by-us", 1), 0);
+  auto video = std::make_unique<platform::MemoryVideo>();
+  platform::MemoryVideo* memory = video.get();
+  platform::SetVideo(std::move(video));
+  platform::ProcessStarter& starter = platform::GetProcessStarter();
+
+  memory->activationToken = "for-the-game";
+  Prepare("Game", ".", kTokenReporter);
+  ASSERT_TRUE(starter.StartProgram("Game", "", folder.Path().string()));
+  EXPECT_EQ(Report(), "for-the-game\n");
+
+  // A desktop without tokens: the program starts without one.
+  memory->activationToken.clear();
+  close(reportFd);
+  ASSERT_EQ(unlink((folder / "report.fifo").c_str()), 0);
+  Prepare("Game", ".", kTokenReporter);
+  ASSERT_TRUE(starter.StartProgram("Game", "", folder.Path().string()));
+  EXPECT_EQ(Report(), "-\n");
+
+  EXPECT_STREQ(getenv("XDG_ACTIVATION_TOKEN"), "used-by-us");
+  unsetenv("XDG_ACTIVATION_TOKEN");
+  platform::SetVideo(nullptr);
 }
 
 TEST_F(ProcessTest, TakesAnAbsoluteWindowsPathAndAnyCase) {

@@ -49,7 +49,8 @@ def read_bmp(path):
     for y in range(abs(height)):
         row = (abs(height) - 1 - y) if height > 0 else y
         start = offset + row * stride
-        rows.append([tuple(data[start + 3 * x + 2 - c] for c in range(3)) for x in range(width)])
+        end = start + 3 * width
+        rows.append(list(zip(data[start + 2:end:3], data[start + 1:end:3], data[start:end:3])))
     return width, abs(height), rows
 
 
@@ -170,9 +171,9 @@ def board_region(shot):
                     for y in range(BOARD_Y, BOARD_Y + ROWS * CELL_H))
 
 
-def settled_shot(screen, seconds=20.0):
+def settled_shot(screen, seconds=20.0, quiet=1.0):
     """A screenshot once the board's part of the screen has stopped changing (pops paced,
-    balloons risen, score labels gone) for a second."""
+    balloons risen, score labels gone) for quiet seconds."""
     deadline = time.time() + seconds
     last, since = None, time.time()
     while time.time() < deadline:
@@ -180,15 +181,15 @@ def settled_shot(screen, seconds=20.0):
         region = board_region(shot)
         if region != last:
             last, since = region, time.time()
-        elif time.time() - since >= 1.0:
+        elif time.time() - since >= quiet:
             return shot
         time.sleep(0.2)
     return None
 
 
-def settled_board(screen, reader, seconds=20.0, cursor=None):
+def settled_board(screen, reader, seconds=20.0, cursor=None, quiet=1.0):
     """The settled board; the cell under the cursor, when given, must show its frame."""
-    shot = settled_shot(screen, seconds)
+    shot = settled_shot(screen, seconds, quiet)
     if shot is None:
         return None
     if cursor is not None and not reader.cursor_frame_at(shot, *cursor):

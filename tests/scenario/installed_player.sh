@@ -4,7 +4,8 @@
 # the game's page, a short game played with the mouse to its end, the result in the launcher's
 # hall of fame. Everything the player's programs write lands in the player's data folder and the
 # installed files stay as installed; a second user starts with an empty hall of fame, and switches
-# the launcher to full screen on the game's page.
+# the launcher to full screen on the game's page. Each window names its installed desktop entry as
+# its X11 class and carries an icon.
 #
 # Run as `installed_player.sh <build folder>`. Needs the superuser to install and to change user
 # (CI runs as root); exit code 77 (skipped) otherwise, or without Xvfb.
@@ -18,7 +19,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: needs the superuser to install into a root-owned prefix and play as another user."
   exit 77
 fi
-for tool in setpriv xdotool import python3; do
+for tool in setpriv xdotool xprop import python3; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 
@@ -69,6 +70,23 @@ click() {
   sleep 0.15
   xdotool mouseup 1
 }
+# The window's X11 class is the name of an installed desktop entry whose StartupWMClass it is, as
+# task bars match them, and the window has an icon.
+check_window_class() {
+  local window=$1 entry=$2 class desktop
+  class=$(xprop -id "$window" WM_CLASS 2>/dev/null | sed -n 's/^WM_CLASS.*= ".*", "\(.*\)"$/\1/p')
+  desktop="$prefix/share/applications/$class.desktop"
+  if [ "$class" != "$entry" ]; then
+    fail "the window's class is '$class', not '$entry'"
+  elif [ ! -f "$desktop" ] || ! grep -qxF "StartupWMClass=$class" "$desktop"; then
+    fail "no installed desktop entry claims the window class $class"
+  else
+    note "the window's class $class names its installed desktop entry"
+  fi
+  xprop -id "$window" _NET_WM_ICON 2>/dev/null | grep -q "Icon (64 x 64)" ||
+    fail "the $entry window has no 64 x 64 icon"
+}
+
 # The hall-of-fame dialog's picture, as raw pixels.
 shoot_hall() { import -window "$1" -crop 694x564+53+18 -depth 8 "rgb:$2" 2>/dev/null; }
 has_line() { grep -q "$2" "$1" 2>/dev/null; }
@@ -125,6 +143,7 @@ if wait_until 50 has_line "$data1/options.ini" "playerid=1"; then
 else
   fail "choosing a player wrote no options.ini in the player's data folder"
 fi
+check_window_class "$launcher_window" com.example.qorvexgames.Hubbix
 
 # 2. "Play", then clicks all over the board until the ten seconds are up: a click seldom hits a
 #    lone balloon, so some of them pop groups and the score enters the hall of fame.
@@ -136,6 +155,7 @@ fi
 game_window=$(window_named "^Zeppolo")
 game_pid=$(pids_of "$tree/Zeppolo/Zeppolo" | head -1)
 started_pids+=("$game_pid")
+check_window_class "$game_window" com.example.qorvexgames.Zeppolo
 sleep 0.5
 for ((i = 0; i < 60; i++)); do
   click "$game_window" $((154 + 16 + (i * 7 % 18) * 32)) $((7 + 20 + (i * 5 % 14) * 40))

@@ -25,6 +25,7 @@
 #include "platform/Profile.h"
 #include "platform/Video.h"
 #include "shell/Shell.h"
+#include "shell/WindowIcons.h"
 
 namespace {
 
@@ -188,6 +189,26 @@ TEST_F(ShellTest, WithoutSetupTheWindowIsCaptionedAndCentred) {
   EXPECT_EQ(memory->window.width, 800);
   EXPECT_EQ(memory->window.height, 600);
   EXPECT_FALSE(memory->window.topMost);
+}
+
+TEST_F(ShellTest, TheWindowNamesItsDesktopEntryAndCarriesItsIcon) {
+  ShellFlavour game = GameFlavour();
+  game.appId = kGameAppId;
+  game.windowIcon = &kZeppoloWindowIcon;
+  screen->quitAfter = 1;
+  ASSERT_EQ(RunShell(game, "/opt/Hubbix"), 0);
+  EXPECT_EQ(memory->appId, "com.example.qorvexgames.Zeppolo");
+  ASSERT_EQ(memory->window.icon, &kZeppoloWindowIcon);
+
+  // Straight 0xAARRGGBB: a tile with see-through rounded corners, opaque inside, and each
+  // program's own.
+  for (const platform::WindowIcon* icon : {&kZeppoloWindowIcon, &kHubbixWindowIcon}) {
+    ASSERT_EQ(icon->width, 64);
+    ASSERT_EQ(icon->height, 64);
+    EXPECT_EQ(icon->pixels[0] >> 24, 0u);
+    EXPECT_EQ(icon->pixels[32 * 64 + 32] >> 24, 255u);
+  }
+  EXPECT_NE(kZeppoloWindowIcon.pixels[20 * 64 + 32], kHubbixWindowIcon.pixels[20 * 64 + 32]);
 }
 
 TEST_F(ShellTest, OnlyNowindowOneSelectsTheBorderlessTopMostWindow) {
