@@ -121,7 +121,7 @@ std::vector<Step> MakeScript(uint32_t seed) {
 
 // Plays the script and returns every pixel looked at, then every pixel of the two targets.
 std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued) {
-  Surface::SetQueuedDrawing(queued);
+  DrawQueue::SetEnabled(queued);
   std::vector<SurfacePtr> s;
   s.push_back(MakePainted(kTargetW, kTargetH, 11));
   s.push_back(MakePainted(kTargetW, kTargetH, 500));
@@ -172,7 +172,7 @@ std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued) {
   }
   look(*s[0]);
   look(*s[1]);
-  Surface::SetQueuedDrawing(true);
+  DrawQueue::SetEnabled(true);
   return seen;
 }
 
