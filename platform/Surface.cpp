@@ -129,6 +129,8 @@ void Surface::Unlock() {
 void Surface::ClearTouched() {
   Settle();
   touched.clear();
+  // Whoever holds the pixels may write them after this: they stay drawn into.
+  if (DrawsAtOnce()) touched.push_back({0, 0, width, height});
 }
 
 int Surface::Blit(const Rect* dstRect, const Surface* source, const Rect* srcRect, uint32_t flags) {

@@ -52,8 +52,8 @@ class Surface {
   void Unlock();
   bool IsLocked() const { return lockCount > 0; }
 
-  // Writable pixels with no end to their use: the whole surface counts as drawn into, and from
-  // then on its drawing is carried out at once and never judged repeated.
+  // Writable pixels with no end to their use: the surface counts as drawn into everywhere for
+  // good, and its drawing is carried out at once and never judged repeated.
   uint16_t* Pixels();
   // Reading settles the drawing queue and writes nothing.
   const uint16_t* Pixels() const {
@@ -85,7 +85,7 @@ class Surface {
 
   // The parts drawn into since the last ClearTouched, as at most kMaxTouched rectangles, so that a
   // present compares only those with the picture it showed last: a pixel outside every rectangle
-  // is as it was.
+  // is as it was. While a lock is held or writable pixels are out, that is the whole surface.
   static constexpr int kMaxTouched = 16;
   const std::vector<Rect>& Touched() const {
     Settle();

@@ -18,6 +18,15 @@ void SetPixel(QZSurface* surface, int x, int y, uint16_t value) {
 
 class FlipTest : public ::testing::Test {
  protected:
+  // Whether the last present named the pixel as changed (the memory display keeps all of the
+  // picture, a real one only the parts named).
+  bool Presented(int x, int y) const {
+    for (const platform::PixelRect& r : memory->lastChanged) {
+      if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) return true;
+    }
+    return false;
+  }
+
   void SetUp() override {
     auto video = std::make_unique<platform::MemoryVideo>();
     memory = video.get();
@@ -146,6 +155,28 @@ TEST_F(FlipTest, DrawingIntoTheFrontPresentsEverythingAgain) {
   EXPECT_EQ(front->PixelAt(0, 0), 0);
   ASSERT_EQ(QZFlip(), 1);
   EXPECT_TRUE(memory->lastChanged.empty());
+}
+
+// Writes through a lock held over a flip, or through writable pixels kept from before it, come
+// after the flip cleared its notes of what was drawn; they are presented all the same.
+TEST_F(FlipTest, WritesThroughLocksAndKeptPixelsAreShown) {
+  QZFlip();
+  uint16_t* locked = back->Lock();
+  locked[0] = 0x1111;
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(0, 0));
+  locked[1] = 0x2222;
+  back->Unlock();
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(1, 0));
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(memory->lastChanged.empty());
+
+  uint16_t* pixels = back->Pixels();
+  ASSERT_EQ(QZFlip(), 1);
+  pixels[800 * 300 + 400] = 0x3333;
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(400, 300));
 }
 
 }  // namespace
