@@ -65,12 +65,13 @@ class Video {
   // program in picture pixels of that view, and a window is always reported restored: its
   // picture already fills it, so the program's own centring of a maximised picture must not
   // shift it again. (originX, originY) is where the program last placed the picture's corner on
-  // the screen; it is kept for the record only.
-  virtual void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+  // the screen; it is kept for the record only. False when the picture did not reach the window
+  // (no window, or no surface to draw on): the caller sends those parts again.
+  virtual bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
                               int originX, int originY) = 0;
   // Presents the whole picture as changed.
-  void Present(const Surface& picture, int originX, int originY) {
-    PresentChanged(picture, {{0, 0, picture.Width(), picture.Height()}}, originX, originY);
+  bool Present(const Surface& picture, int originX, int originY) {
+    return PresentChanged(picture, {{0, 0, picture.Width(), picture.Height()}}, originX, originY);
   }
   // Whether presents wait for the display's vertical refresh.
   virtual void SetPresentWait(bool wait) = 0;
@@ -106,7 +107,7 @@ class MemoryVideo : public Video {
   void SetTopMost(bool topMost) override { window.topMost = topMost; }
   void ClientOrigin(int* x, int* y) const override;
   void BorderMetrics(int* frameHeight, int* captionHeight) const override;
-  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
+  bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
                       int originY) override;
   void SetPresentWait(bool wait) override { presentWait = wait; }
   bool SetFullScreen(bool fullScreen) override;
@@ -120,6 +121,7 @@ class MemoryVideo : public Video {
   bool failStart = false;
   bool failCreate = false;
   bool failFullScreen = false;
+  bool failPresent = false;  // presents do not reach the window
   bool presentWait = false;
   int cursorX = 0;
   int cursorY = 0;

@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "platform/sdl/DisplayConnect.h"
-#include "platform/sdl/DisplayLoss.h"
 #include "platform/Input.h"
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
 #include "platform/Video.h"
+#include "platform/sdl/DisplayConnect.h"
+#include "platform/sdl/DisplayLoss.h"
 
 namespace platform {
 
@@ -248,11 +248,11 @@ class SdlVideo : public Video {
     if (captionHeight) *captionHeight = top;
   }
 
-  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
+  bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
                       int) override {
-    if (!window) return;
+    if (!window) return false;
     SDL_Surface* surface = SDL_GetWindowSurface(window);
-    if (!surface) return;
+    if (!surface) return false;
     if (surface != drawnSurface || surface->w != scaler.View().ClientWidth() ||
         surface->h != scaler.View().ClientHeight() ||
         picture.Width() != scaler.View().PictureWidth() ||
@@ -272,12 +272,12 @@ class SdlVideo : public Video {
     }
     if (parts.empty()) {
       PaceToRefresh();
-      return;
+      return true;
     }
-    // The changes are gone once told; a window that could not take them is drawn whole next.
+    // A window that could not take the changes is drawn whole next.
     if (!Draw(surface, picture, parts)) {
       repaint = true;
-      return;
+      return false;
     }
     drawnSurface = surface;
     repaint = false;
@@ -287,6 +287,7 @@ class SdlVideo : public Video {
       rects.push_back({part.x, part.y, part.width, part.height});
     PaceToRefresh();
     SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size()));
+    return true;
   }
 
   void SetPresentWait(bool wait) override {
