@@ -98,6 +98,8 @@ bool MemoryVideo::PresentChanged(const Surface& picture, const std::vector<Pixel
   return true;
 }
 
-void MemoryVideo::PumpEvents(MessageQueue&) {}
+void MemoryVideo::PumpEvents(MessageQueue& queue) {
+  if (onPump) onPump(queue);
+}
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 // test binary can use either.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -75,6 +76,9 @@ class Video {
   }
   // Whether presents wait for the display's vertical refresh.
   virtual void SetPresentWait(bool wait) = 0;
+  // With presents waiting, waits for the next refresh now, and the next present goes at once: a
+  // frame that waits here before it reads its input shows that input a refresh sooner.
+  virtual void WaitForRefresh() = 0;
   // Switches between the window (captioned or borderless, as created) and full screen; false
   // when the window system refused, the mode then being unchanged.
   virtual bool SetFullScreen(bool fullScreen) = 0;
@@ -110,6 +114,7 @@ class MemoryVideo : public Video {
   bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
                       int originY) override;
   void SetPresentWait(bool wait) override { presentWait = wait; }
+  void WaitForRefresh() override { ++refreshWaits; }
   bool SetFullScreen(bool fullScreen) override;
   bool IsFullScreen() const override { return window.mode == WindowMode::kFullScreen; }
   void PumpEvents(MessageQueue& queue) override;
@@ -125,6 +130,8 @@ class MemoryVideo : public Video {
   bool presentWait = false;
   int cursorX = 0;
   int cursorY = 0;
+  // Runs at every pump, where window-system events would arrive.
+  std::function<void(MessageQueue&)> onPump;
   int frameMetric = 4;
   int captionMetric = 19;
   // Observations.
@@ -134,6 +141,7 @@ class MemoryVideo : public Video {
   // Atomic: a test's helper thread paces itself on the presents of the thread that draws.
   std::atomic<int> presents{0};
   int fullScreenSwitches = 0;
+  int refreshWaits = 0;
   // The parts the last present was told had changed.
   std::vector<PixelRect> lastChanged;
   int lastOriginX = 0;

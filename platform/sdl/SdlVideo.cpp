@@ -290,6 +290,12 @@ class SdlVideo : public Video {
     return true;
   }
 
+  void WaitForRefresh() override {
+    refreshWaited = false;
+    PaceToRefresh();
+    refreshWaited = ownPacing;
+  }
+
   void SetPresentWait(bool wait) override {
     if (wait == presentWait) return;
     presentWait = wait;
@@ -396,6 +402,11 @@ class SdlVideo : public Video {
 
   void PaceToRefresh() {
     if (!ownPacing) return;
+    // The frame already waited for this slot before it read its input.
+    if (refreshWaited) {
+      refreshWaited = false;
+      return;
+    }
     const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
     if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
   }
@@ -542,6 +553,7 @@ class SdlVideo : public Video {
   PressStretcher presses;
   bool presentWait = false;
   bool ownPacing = false;
+  bool refreshWaited = false;
   PresentPacer pacer;
   PictureScaler scaler;
   // An Enter pressed with Alt whose repeats and release are kept from the program.

@@ -20,6 +20,7 @@
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "platform/Files.h"
+#include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "platform/Video.h"
@@ -224,7 +225,9 @@ TEST_F(ShellTest, LauncherOnAnExactly800By600ScreenIsTopMost) {
   ASSERT_EQ(RunShell(launcher, ""), 0);
   EXPECT_TRUE(memory->window.topMost);
   EXPECT_EQ(memory->window.title, "QorvexGames Hubbix");
-  EXPECT_TRUE(memory->presentWait);  // the launcher's presents follow the display's refresh
+  // Its frames wait for the display's refresh before they read their input.
+  EXPECT_TRUE(memory->presentWait);
+  EXPECT_EQ(memory->refreshWaits, 1);
 }
 
 TEST_F(ShellTest, FrameResultSevenShutsDownOnceInOrder) {
@@ -313,6 +316,44 @@ TEST_F(ShellTest, InactiveWindowRunsNoFramesAndIgnoresMouseMoves) {
   reactivator.join();
   EXPECT_EQ(screen->frames, 2);
   EXPECT_GE(secondFrameAt, deactivatedAt + 50);
+}
+
+// Each pass waits for its tick first and then takes the input that came meanwhile, so a press
+// is handled by the frame right after it: the pump and the frame that follows it share a tick.
+TEST_F(ShellTest, AFrameRunsRightAfterThePumpThatTookItsInput) {
+  std::vector<uint32_t> pumps;
+  std::vector<std::pair<uint32_t, uint32_t>> frames;  // the frame's tick, the last pump's
+  memory->onPump = [&pumps](platform::MessageQueue&) { pumps.push_back(GetTime()); };
+  screen->onFrame = [&](int) { frames.push_back({GetTime(), pumps.back()}); };
+  screen->quitAfter = 4;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  ASSERT_EQ(frames.size(), 4u);
+  for (size_t i = 1; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i].second, frames[i].first) << "frame " << i + 1;
+    EXPECT_GE(frames[i].first, frames[i - 1].first + 10) << "frame " << i + 1;
+  }
+}
+
+// The buttons a frame reads are those its pump set, as its mouse position is, not those of the
+// timer's last poll before the pump.
+TEST_F(ShellTest, AFrameReadsTheButtonsItsPumpSet) {
+  uint32_t seen = 0;
+  int pumpsLeft = -1;
+  memory->onPump = [&pumpsLeft](platform::MessageQueue& queue) {
+    if (pumpsLeft < 0 || pumpsLeft-- != 0) return;
+    platform::Input().SetMouseButton(0, true);
+    queue.Post(platform::WM_LBUTTONDOWN, 1, platform::MakeLParam(10, 10));
+  };
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) pumpsLeft = 0;
+    if (frame == 2) TheMousePointer().GetState(nullptr, nullptr, &seen);
+  };
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  platform::Input().SetMouseButtons(0);
+  EXPECT_EQ(seen, 1u);
 }
 
 TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
