@@ -6,6 +6,7 @@
 #include "qz/qz.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,16 @@ int QZFlip() {
     s.fpsWindowStart = now;
   }
   return 1;
+}
+
+int QZRepaint() {
+  QZState& s = State();
+  if (!s.back || !s.window) return 0;
+  std::unique_ptr<QZSurface, void (*)(QZSurface*)> picture(
+      QZSurface::Create(s.back->Width(), s.back->Height()), &QZSurface::Release);
+  if (!picture) return 0;
+  std::memcpy(picture->Pixels(), s.shown.data(), s.shown.size() * sizeof(uint16_t));
+  return s.window->Present(*picture, s.windowX, s.windowY) ? 1 : 0;
 }
 
 void QZSetWindowXY(int x, int y) {

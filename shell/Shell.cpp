@@ -223,6 +223,10 @@ intptr_t MainWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
     case platform::WM_SIZE:
       OnSize(wParam, lParam);
       break;
+    case platform::WM_PAINT:
+      // No frame runs while inactive; an active window's next frame draws it whole anyway.
+      if (!shell.appActive) QZRepaint();
+      break;
     case platform::WM_MOUSEMOVE:
       if (shell.appActive) {
         TheMousePointer().SetPosition(

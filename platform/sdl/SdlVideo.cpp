@@ -389,15 +389,17 @@ class SdlVideo : public Video {
   }
 
   // An uncovered window shows again what its surface holds, without waiting for a frame: none
-  // runs while the program is inactive.
-  void Reshow() {
-    if (!window || repaint) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
+  // runs while the program is inactive. A surface that never held the picture (a new size) is
+  // left to the program, which presents its picture again on WM_PAINT.
+  void Reshow(MessageQueue& queue) {
+    if (!window) return;
+    SDL_Surface* surface = repaint ? nullptr : SDL_GetWindowSurface(window);
     if (surface && surface == drawnSurface) {
       SDL_UpdateWindowSurface(window);
-    } else {
-      repaint = true;
+      return;
     }
+    repaint = true;
+    queue.Post(WM_PAINT);
   }
 
   void PaceToRefresh() {
@@ -446,7 +448,7 @@ class SdlVideo : public Video {
       case SDL_WINDOWEVENT:
         switch (event.window.event) {
           case SDL_WINDOWEVENT_EXPOSED:
-            Reshow();
+            Reshow(queue);
             break;
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_RESTORED:
@@ -471,6 +473,7 @@ class SdlVideo : public Video {
             repaint = true;
             UpdateView(event.window.data1, event.window.data2);
             PostSize(queue);
+            queue.Post(WM_PAINT);
             break;
           case SDL_WINDOWEVENT_CLOSE:
             queue.Post(WM_CLOSE);

@@ -191,4 +191,21 @@ TEST_F(FlipTest, PartsTheWindowDidNotTakeGoAgain) {
   EXPECT_EQ(memory->lastChanged[0].width, 800);
 }
 
+// A window that lost its picture while no frame runs gets the one last presented, not what the
+// back buffer holds in between frames.
+TEST_F(FlipTest, ARepaintShowsThePictureLastPresented) {
+  SetPixel(back, 7, 7, 0x07E0);
+  QZFlip();
+  SetPixel(back, 7, 7, 0x001F);
+  const int presents = memory->presents;
+  ASSERT_EQ(QZRepaint(), 1);
+  EXPECT_EQ(memory->presents, presents + 1);
+  ASSERT_EQ(memory->lastChanged.size(), 1u);
+  EXPECT_EQ(memory->lastChanged[0].width, 800);
+  EXPECT_EQ(memory->lastPicture->PixelAt(7, 7), 0x07E0);
+  // The change still goes with the next flip.
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(7, 7));
+}
+
 }  // namespace

@@ -356,6 +356,37 @@ TEST_F(ShellTest, AFrameReadsTheButtonsItsPumpSet) {
   EXPECT_EQ(seen, 1u);
 }
 
+// No frame runs while another window is active, so a window that lost its picture then (a new
+// size, uncovered) is given the picture last presented by the window procedure.
+TEST_F(ShellTest, AWindowThatLosesItsPictureWhileInactiveIsGivenItAgain) {
+  int pumps = -1;
+  int presentsBeforeFrameTwo = 0;
+  std::vector<platform::PixelRect> lastBeforeFrameTwo;
+  memory->onPump = [&pumps](platform::MessageQueue& queue) {
+    if (pumps < 0) return;
+    ++pumps;
+    if (pumps == 1) queue.Post(platform::WM_PAINT);  // handled after the deactivation
+    if (pumps == 5) queue.Post(platform::WM_ACTIVATEAPP, 1, 0);
+  };
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) {
+      platform::Messages().Post(platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
+      pumps = 0;
+    }
+    if (frame == 2) {
+      presentsBeforeFrameTwo = memory->presents;
+      lastBeforeFrameTwo = memory->lastChanged;
+    }
+  };
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  // Frame one's flip, then the repaint, whole.
+  EXPECT_EQ(presentsBeforeFrameTwo, 2);
+  ASSERT_EQ(lastBeforeFrameTwo.size(), 1u);
+  EXPECT_EQ(lastBeforeFrameTwo[0].width * lastBeforeFrameTwo[0].height, 800 * 600);
+}
+
 TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
   screen->onFrame = [](int frame) {
     if (frame == 1) platform::Messages().Post(platform::WM_KEYUP, platform::VK_F1, 0);
