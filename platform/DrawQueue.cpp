@@ -104,15 +104,17 @@ void DrawQueue::Resolve() {
   ops.swap(queued);
   Unlist(Queuing(), this);
 
-  const std::vector<Group> groups = GroupByOverlap(ops);
-  std::vector<Group> fresh;
-  for (const Group& group : groups) {
-    if (!Repeats(ops, group)) fresh.push_back(group);
+  GroupByOverlap(ops);
+  bool anyFresh = false;
+  for (Group& group : groups) {
+    group.repeated = Repeats(ops, group);
+    anyFresh = anyFresh || !group.repeated;
   }
   // Blits waiting elsewhere read this surface as it was before these changes.
-  if (!fresh.empty()) SettleReadersOf(&target);
-  for (const Group& group : fresh)
-    CarryOut(ops, group);
+  if (anyFresh) SettleReadersOf(&target);
+  for (const Group& group : groups) {
+    if (!group.repeated) CarryOut(ops, group);
+  }
 
   // The next frame queues as many again: keep the room.
   ops.clear();
@@ -120,7 +122,7 @@ void DrawQueue::Resolve() {
   resolving = false;
 }
 
-std::vector<DrawQueue::Group> DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops) {
+void DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops) {
   // Operations are joined wherever their targets overlap. Groups then overlap nowhere, so the
   // order between them does not matter; within one the queue's order is kept.
   const uint32_t count = static_cast<uint32_t>(ops.size());
@@ -160,13 +162,14 @@ std::vector<DrawQueue::Group> DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops
     order[i] = Pack(static_cast<int32_t>(firstOf[r]), static_cast<int32_t>(i));
   }
   std::sort(order.begin(), order.end());
-  std::vector<DrawOp> arranged;
+  std::vector<DrawOp>& arranged = spare;
+  arranged.clear();
   arranged.reserve(count);
-  std::vector<Group> groups;
+  groups.clear();
   for (size_t k = 0; k < count; ++k) {
     const DrawOp& op = ops[static_cast<uint32_t>(order[k])];
     if (k == 0 || (order[k] >> 32) != (order[k - 1] >> 32))
-      groups.push_back({k, k, 0xCBF29CE484222325ull});
+      groups.push_back({k, k, 0xCBF29CE484222325ull, false});
     Group& group = groups.back();
     group.end = k + 1;
     group.hash = Mix(group.hash, reinterpret_cast<uintptr_t>(op.source));
@@ -176,7 +179,6 @@ std::vector<DrawQueue::Group> DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops
     arranged.push_back(op);
   }
   ops.swap(arranged);
-  return groups;
 }
 
 bool DrawQueue::Repeats(const std::vector<DrawOp>& ops, const Group& group) {

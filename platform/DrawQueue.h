@@ -60,11 +60,13 @@ class DrawQueue {
     size_t begin;
     size_t end;
     uint64_t hash;
+    bool repeated;
   };
 
   void Resolve();
   // The steps of Resolve, in order.
-  static std::vector<Group> GroupByOverlap(std::vector<DrawOp>& ops);
+  // Arranges ops so that each group is a run, and lists the runs in groups.
+  void GroupByOverlap(std::vector<DrawOp>& ops);
   bool Repeats(const std::vector<DrawOp>& ops, const Group& group);
   void CarryOut(const std::vector<DrawOp>& ops, const Group& group);
 
@@ -79,6 +81,9 @@ class DrawQueue {
   bool resolving = false;
   int memoReaders = 0;  // ops of memos on any surface that read the target
   std::vector<DrawOp> queued;
+  // Room to arrange the queue in and its groups, kept from one frame to the next.
+  std::vector<DrawOp> spare;
+  std::vector<Group> groups;
   std::vector<Memo> memos;
 };
 
