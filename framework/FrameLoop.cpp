@@ -50,11 +50,19 @@ int PumpMessages() {
   return 0;
 }
 
-void WaitFrame(int rate) {
+void PaceFrame(int rate) {
   const uint32_t period = rate > 0 ? static_cast<uint32_t>(1000 / rate) : 0;
   WaitForTime(nextFrameTime);
   nextFrameTime = GetTime() + period;
-  frameRate = static_cast<float>(rate);
+}
+
+void WaitFrame(int rate) {
+  PaceFrame(rate);
+  ShowFrameRate(static_cast<float>(rate));
+}
+
+void ShowFrameRate(float rate) {
+  frameRate = rate;
   if (showFrameRate) DrawFrameRate(frameRate);
 }
 

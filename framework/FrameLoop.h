@@ -17,12 +17,16 @@ int PumpMessages();
 
 // Paces frames at `rate` per second on the millisecond counter: waits until the next frame time,
 // then sets the next one a period from now, so a late frame does not make the next one early.
-// The wait sleeps until the timer's tick; it never spins. Draws the rate when asked (F1).
+// The wait sleeps until the timer's tick; it never spins.
+void PaceFrame(int rate);
+// PaceFrame, then ShowFrameRate(rate).
 void WaitFrame(int rate);
 
 // Frames per second by which floating labels divide their speeds.
 float GetFrameRate();
 void SetFrameRate(float rate);
+// SetFrameRate, and the rate drawn when asked (F1).
+void ShowFrameRate(float rate);
 
 // Toggled by F1: the frame rate is drawn at the top right.
 int GetShowFrameRate();

@@ -100,17 +100,13 @@ uint32_t GetPixel(QZSurface* surface, int x, int y) {
   if (surface == nullptr || x < 0 || y < 0 || x >= surface->Width() || y >= surface->Height()) {
     return 0;
   }
-  SurfaceDescription description;
-  const uint16_t* pixels = LockSurface(surface, &description);
-  uint32_t value;
-  if (description.format.bitsPerPixel == 8) {
-    value =
-        reinterpret_cast<const uint8_t*>(pixels)[static_cast<size_t>(y) * description.pitch + x];
-  } else {
-    value = pixels[static_cast<size_t>(y) * (description.pitch / 2) + x];
+  // Read without a lock: a lock counts the whole picture as drawn into.
+  const QZSurface& picture = *surface;
+  const uint16_t* pixels = picture.Pixels();
+  if (picture.Format().bitsPerPixel == 8) {
+    return reinterpret_cast<const uint8_t*>(pixels)[static_cast<size_t>(y) * picture.Pitch() + x];
   }
-  UnlockSurface(surface);
-  return value;
+  return pixels[static_cast<size_t>(y) * (picture.Pitch() / 2) + x];
 }
 
 void CenterRect(const QZSurface* surface, int x, int y, int boxWidth, int boxHeight,

@@ -78,26 +78,19 @@ void Game::DrawCursor(QZSurface* target) {
   int height = 0;
   GetSurfaceSize(target, &width, &height);
   if (left < 0 || top < 0 || left + cellWidth > width || top + cellHeight > height) return;
-  SurfaceDescription description{};
-  uint16_t* pixels = LockSurface(target, &description);
-  if (pixels == nullptr) return;
   const uint16_t light = static_cast<uint16_t>(MakeColor(target, 255, 255, 255));
   const uint16_t dark = static_cast<uint16_t>(MakeColor(target, 16, 24, 64));
-  const int stride = description.pitch / 2;
+  // Each ring as four fills: they go through the drawing queue, where a ring drawn again over the
+  // same cell costs nothing, as a lock of the whole buffer would not.
   for (int ring = 0; ring < kFrameRings; ++ring) {
     const uint16_t value = kRingIsLight[ring] ? light : dark;
-    const int x0 = left + ring, x1 = left + cellWidth - 1 - ring;
-    const int y0 = top + ring, y1 = top + cellHeight - 1 - ring;
-    for (int x = x0; x <= x1; ++x) {
-      pixels[y0 * stride + x] = value;
-      pixels[y1 * stride + x] = value;
-    }
-    for (int y = y0; y <= y1; ++y) {
-      pixels[y * stride + x0] = value;
-      pixels[y * stride + x1] = value;
-    }
+    const int x0 = left + ring, x1 = left + cellWidth - ring;
+    const int y0 = top + ring, y1 = top + cellHeight - ring;
+    const platform::Rect sides[] = {
+        {x0, y0, x1, y0 + 1}, {x0, y1 - 1, x1, y1}, {x0, y0, x0 + 1, y1}, {x1 - 1, y0, x1, y1}};
+    for (const platform::Rect& side : sides)
+      target->Fill(&side, value);
   }
-  UnlockSurface(target);
   // Wiped from the scene after the flip, like the floating labels.
   TheDirtyRects().MarkRect(left, top, left + cellWidth, top + cellHeight, 1, kDirtyFromScene);
 }

@@ -150,13 +150,15 @@ void Game::AnimateFor(int ms) {
     // The gauge's redraw record spans the whole column below it (the sprite is as tall as its
     // strip), so the menu buttons are drawn again in each frame, as the frame loop does.
     if (screen != nullptr && screen->Buttons() != nullptr) screen->Buttons()->RedrawAll();
+    // Shown, then paced: the first picture answers the press that started the animation in the
+    // same frame, and each later one comes a frame after the one before.
+    Flip();
     if (frameWaiter != nullptr) {
       frameWaiter(kAnimationRate);
     } else {
       WaitFrame(kAnimationRate);
     }
     SetFrameRate(QZGetFPS());
-    Flip();
   } while (TimeSince(start) < ms);
 }
 

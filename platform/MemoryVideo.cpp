@@ -80,8 +80,9 @@ bool MemoryVideo::SetFullScreen(bool fullScreen) {
   return true;
 }
 
-void MemoryVideo::PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+bool MemoryVideo::PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
                                  int originX, int originY) {
+  if (failPresent) return false;
   lastChanged = changed;
   if (!lastPicture || lastPicture->Width() != picture.Width() ||
       lastPicture->Height() != picture.Height()) {
@@ -94,8 +95,11 @@ void MemoryVideo::PresentChanged(const Surface& picture, const std::vector<Pixel
   ++presents;
   lastOriginX = originX;
   lastOriginY = originY;
+  return true;
 }
 
-void MemoryVideo::PumpEvents(MessageQueue&) {}
+void MemoryVideo::PumpEvents(MessageQueue& queue) {
+  if (onPump) onPump(queue);
+}
 
 }  // namespace platform

@@ -13,6 +13,8 @@ constexpr uint32_t WM_DESTROY = 0x02;
 constexpr uint32_t WM_MOVE = 0x03;
 constexpr uint32_t WM_SIZE = 0x05;
 constexpr uint32_t WM_ACTIVATE = 0x06;
+// The window lost what it showed and no frame may come soon: present the picture again.
+constexpr uint32_t WM_PAINT = 0x0F;
 constexpr uint32_t WM_CLOSE = 0x10;
 constexpr uint32_t WM_QUIT = 0x12;
 constexpr uint32_t WM_ACTIVATEAPP = 0x1C;

@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-namespace platform {
+#include "platform/DrawQueue.h"
+#include "platform/Rect.h"
 
-// Left, top, right, bottom; right and bottom are exclusive.
-struct Rect {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-};
+namespace platform {
 
 // Blit flags keep the numbering of the original blitter so that callers may pass the values
 // they were written with (0x1008000 = keyed with the source's key, waiting).
@@ -57,9 +52,10 @@ class Surface {
   void Unlock();
   bool IsLocked() const { return lockCount > 0; }
 
-  // Writable pixels with no end to their use: the whole surface counts as drawn into, and from
-  // then on its drawing is carried out at once and never judged repeated (see below).
+  // Writable pixels with no end to their use: the surface counts as drawn into everywhere for
+  // good, and its drawing is carried out at once and never judged repeated.
   uint16_t* Pixels();
+  // Reading settles the drawing queue and writes nothing.
   const uint16_t* Pixels() const {
     Settle();
     return pixels.data();
@@ -80,88 +76,48 @@ class Surface {
   // Copies srcRect of source into dstRect of this surface. A null rectangle means the whole
   // surface. Different sizes stretch (nearest pixel). With kBlitKeySource set, source pixels equal
   // to the source's colour key are skipped. Returns 0 (nothing drawn) for a null source, for
-  // empty or inverted rectangles and for rectangles reaching outside either surface.
+  // empty or inverted rectangles and for rectangles reaching outside either surface. Blits and
+  // fills wait in the surface's drawing queue (DrawQueue) until anything looks.
   int Blit(const Rect* dstRect, const Surface* source, const Rect* srcRect, uint32_t flags);
 
   // Fills dstRect (null: the whole surface) with the value; 0 when the rectangle is refused.
   int Fill(const Rect* dstRect, uint16_t value);
 
-  // The parts drawn into since the last ClearTouched, as at most kMaxTouched rectangles: blits,
-  // fills, locks and writable pixel access note what they may have changed, so a pixel outside
-  // every rectangle is as it was. This lets a present compare only those parts with the picture
-  // it showed last instead of the whole surface. A note inside a kept rectangle adds nothing;
-  // past the limit a note is merged into the rectangle it enlarges least.
+  // The parts drawn into since the last ClearTouched, as at most kMaxTouched rectangles, so that a
+  // present compares only those with the picture it showed last: a pixel outside every rectangle
+  // is as it was. While a lock is held or writable pixels are out, that is the whole surface.
   static constexpr int kMaxTouched = 16;
   const std::vector<Rect>& Touched() const {
     Settle();
     return touched;
   }
-  void ClearTouched() {
-    Settle();
-    touched.clear();
-  }
+  void ClearTouched();
 
-  // Queued drawing. Every frame both programs restore the same places from the scene and draw
-  // the same buttons, digits and gauge over them again, which changes no pixel yet used to cost
-  // most of an idle frame. So blits and fills are queued, and carried out in their order at the
-  // latest when anything looks at the pixels (Pixels, PixelAt, Touched, a lock, a blit reading
-  // this surface) or is about to change a surface a queued blit reads. Then the queue is split
-  // into groups that overlap nowhere; a group that repeats exactly what was last carried out
-  // there, with nothing drawn over that place or over its sources since, is dropped: blits and
-  // fills only lay fixed pixels over what is there, so doing them again would change nothing.
-  // Every other group is carried out. Whoever looks sees exactly what immediate drawing gives.
-  // Surfaces are drawn on one thread only.
-  void Settle() const {
-    if (!queued.empty()) const_cast<Surface*>(this)->Resolve();
-  }
-  // Off: everything is drawn at once and nothing is remembered (tests compare the two).
-  static void SetQueuedDrawing(bool on);
+  // Carries out the drawing that waits.
+  void Settle() const { queue.Settle(); }
 
  private:
-  // One queued blit or fill: the source (null for a fill), its rectangle, the target rectangle,
-  // and the source's key when keyed or the fill's colour.
-  struct DrawOp {
-    const Surface* source;
-    Rect src;
-    Rect dst;
-    uint16_t value;
-    bool keyed;
-  };
-  // A group last carried out here, still lying untouched on this surface.
-  struct Memo {
-    std::vector<DrawOp> ops;
-    Rect bounds;
-    uint64_t hash;
-    uint64_t lastUse;
-  };
+  friend class DrawQueue;
 
   Surface(int width, int height);
   ~Surface() = default;
 
+  // Writes go straight to the pixels while they are handed out.
+  bool DrawsAtOnce() const { return raw || lockCount > 0; }
+  void Draw(const DrawOp& op);
   void NoteTouched(const Rect& area);
-  void Submit(const DrawOp& op);
-  void Execute(const DrawOp& op);
-  void Resolve();
-  bool ReadsFrom(const Surface* source) const;
-  void Remember(std::vector<DrawOp> ops, uint64_t hash);
-  static bool SameOp(const DrawOp& a, const DrawOp& b);
-  void EraseMemo(size_t index);
-  void PrepareRawWrite();
-  static void SettleReadersOf(const Surface* written);
-  static void ForgetDrawnOver(const Surface* written, const Rect& area);
+  void BeforeDirectWrite();
 
   int width;
   int height;
   int lockCount = 0;
   bool hasColorKey = false;
-  bool raw = false;        // writable pixels were handed out: never queued nor remembered
-  bool resolving = false;  // Resolve is running for this surface
+  bool raw = false;  // writable pixels were handed out
   uint16_t colorKey = 0;
-  mutable int memoReaders = 0;  // ops of memos on any surface reading this one
   std::vector<uint16_t> pixels;
   std::vector<Rect> touched;
-  std::vector<DrawOp> queued;
-  std::vector<Memo> memos;
+  // The drawing waiting here and the groups last carried out; drawing is not a change of state.
+  mutable DrawQueue queue{*this};
 };
 
 }  // namespace platform

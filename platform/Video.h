@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,15 +79,19 @@ class Video {
   // program in picture pixels of that view, and a window is always reported restored: its
   // picture already fills it, so the program's own centring of a maximised picture must not
   // shift it again. (originX, originY) is where the program last placed the picture's corner on
-  // the screen; it is kept for the record only.
-  virtual void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
+  // the screen; it is kept for the record only. False when the picture did not reach the window
+  // (no window, or no surface to draw on): the caller sends those parts again.
+  virtual bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed,
                               int originX, int originY) = 0;
   // Presents the whole picture as changed.
-  void Present(const Surface& picture, int originX, int originY) {
-    PresentChanged(picture, {{0, 0, picture.Width(), picture.Height()}}, originX, originY);
+  bool Present(const Surface& picture, int originX, int originY) {
+    return PresentChanged(picture, {{0, 0, picture.Width(), picture.Height()}}, originX, originY);
   }
   // Whether presents wait for the display's vertical refresh.
   virtual void SetPresentWait(bool wait) = 0;
+  // With presents waiting, waits for the next refresh now, and the next present goes at once: a
+  // frame that waits here before it reads its input shows that input a refresh sooner.
+  virtual void WaitForRefresh() = 0;
   // Switches between the window (captioned or borderless, as created) and full screen; false
   // when the window system refused, the mode then being unchanged.
   virtual bool SetFullScreen(bool fullScreen) = 0;
@@ -125,9 +130,10 @@ class MemoryVideo : public Video {
   void SetTopMost(bool topMost) override { window.topMost = topMost; }
   void ClientOrigin(int* x, int* y) const override;
   void BorderMetrics(int* frameHeight, int* captionHeight) const override;
-  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
+  bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int originX,
                       int originY) override;
   void SetPresentWait(bool wait) override { presentWait = wait; }
+  void WaitForRefresh() override { ++refreshWaits; }
   bool SetFullScreen(bool fullScreen) override;
   bool IsFullScreen() const override { return window.mode == WindowMode::kFullScreen; }
   void PumpEvents(MessageQueue& queue) override;
@@ -140,9 +146,12 @@ class MemoryVideo : public Video {
   bool failStart = false;
   bool failCreate = false;
   bool failFullScreen = false;
+  bool failPresent = false;  // presents do not reach the window
   bool presentWait = false;
   int cursorX = 0;
   int cursorY = 0;
+  // Runs at every pump, where window-system events would arrive.
+  std::function<void(MessageQueue&)> onPump;
   int frameMetric = 4;
   int captionMetric = 19;
   std::string activationToken;
@@ -154,6 +163,7 @@ class MemoryVideo : public Video {
   // Atomic: a test's helper thread paces itself on the presents of the thread that draws.
   std::atomic<int> presents{0};
   int fullScreenSwitches = 0;
+  int refreshWaits = 0;
   // The parts the last present was told had changed.
   std::vector<PixelRect> lastChanged;
   int lastOriginX = 0;

@@ -1,11 +1,12 @@
 // Display bring-up, the back buffer and its present, input state and the frame-rate counter.
-// The picture is always kept in one software back buffer and copied to the screen at each flip,
-// in every mode: the framework's redraw list works with either a flipping pair or a single back
-// buffer, and a copy keeps the back buffer's content the same from frame to frame. The front
-// buffer keeps the picture last presented, so that a flip sends only what changed.
+// The picture is kept in one software back buffer and copied to the screen at each flip, in every
+// mode: the framework's redraw list works with either a flipping pair or a single back buffer, and
+// a copy keeps the back buffer's content the same from frame to frame.
 
 #include "qz/qz.h"
 
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,14 +23,18 @@ constexpr int kMaxChangedParts = 16;
 
 struct QZState {
   QZWindow* window = nullptr;
-  QZSurface* front = nullptr;
   QZSurface* back = nullptr;
+  // The picture last presented, which a flip compares the back buffer with.
+  std::vector<uint16_t> shown;
+  // Parts that differ from it although nothing was drawn there since: a present the window did
+  // not take.
+  std::vector<platform::PixelRect> unsent;
   QZDirectDraw directDraw;
   bool fullScreen = false;
   int windowX = 0;
   int windowY = 0;
   int mouseAcquired = 0;
-  // Set by a new display: its first flip presents everything, whatever the new front holds.
+  // Set by a new display: its first flip presents everything, whatever was shown before.
   bool presentAll = true;
   std::string lastError;
   // Frame-rate measurement over whole seconds of real time.
@@ -51,13 +56,14 @@ int InitDisplay(QZWindow* window, int width, int height, bool fullScreen) {
   }
   QZFreeDirectX();
   s.back = QZSurface::Create(width, height);
-  s.front = QZSurface::Create(width, height);
-  if (!s.back || !s.front) {
+  if (!s.back) {
     s.lastError = "QZInitDirectX: cannot create a " + std::to_string(width) + " x " +
                   std::to_string(height) + " display buffer";
     QZFreeDirectX();
     return 0;
   }
+  s.shown.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  s.unsent.clear();
   s.window = window;
   s.fullScreen = fullScreen;
   s.presentAll = true;
@@ -109,7 +115,8 @@ QZDirectDraw* QZGetLPDD() {
 }
 
 void QZGetDDInfo(QZSurface** front, QZSurface** back) {
-  if (front) *front = State().front;
+  // One buffer, presented by copy: what the programs may take for the primary is the back buffer.
+  if (front) *front = State().back;
   if (back) *back = State().back;
 }
 
@@ -138,45 +145,43 @@ void QZFreeDirectInput() {
 void QZFreeDirectX() {
   QZState& s = State();
   QZSurface::Release(s.back);
-  QZSurface::Release(s.front);
   s.back = nullptr;
-  s.front = nullptr;
+  s.shown.clear();
+  s.unsent.clear();
   s.window = nullptr;
 }
 
 int QZFlip() {
   QZState& s = State();
   if (!s.back || !s.window) return 0;
-  // The front buffer holds the picture last presented: what differs from it is all the display
-  // needs, and only that is copied over. Only the parts of the back buffer drawn into since the
-  // last flip can differ, so only those are compared; anything drawn into the front itself makes
-  // it no record of the display, and everything goes again. The surfaces drop drawing that
-  // repeats what already lies there (the buttons redrawn and restored in every frame), so on an
-  // idle frame little or nothing is left to compare.
   const QZSurface& back = *s.back;
-  const QZSurface& front = *s.front;
   const int width = back.Width();
   const int height = back.Height();
-  if (!front.Touched().empty()) s.presentAll = true;
+  // Only the parts drawn into since the last flip can differ from the picture shown.
   std::vector<platform::PixelRect> changed;
   if (s.presentAll) {
     changed.push_back({0, 0, width, height});
-    s.presentAll = false;
   } else {
-    std::vector<platform::PixelRect> drawn;
-    drawn.reserve(back.Touched().size());
+    std::vector<platform::PixelRect> drawn = s.unsent;
     for (const platform::Rect& r : back.Touched())
       drawn.push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
-    changed = platform::ChangedRectsWithin(front.Pixels(), back.Pixels(), width, height, width,
+    changed = platform::ChangedRectsWithin(s.shown.data(), back.Pixels(), width, height, width,
                                            kMaxChangedParts, drawn);
   }
   s.back->ClearTouched();
-  for (const platform::PixelRect& part : changed) {
-    const platform::Rect area{part.x, part.y, part.x + part.width, part.y + part.height};
-    s.front->Blit(&area, s.back, &area, 0);
+  if (!s.window->PresentChanged(back, changed, s.windowX, s.windowY)) {
+    s.unsent = changed;
+    return 0;
   }
-  s.front->ClearTouched();
-  s.window->PresentChanged(*s.back, changed, s.windowX, s.windowY);
+  const uint16_t* pixels = back.Pixels();
+  for (const platform::PixelRect& part : changed) {
+    for (int y = part.y; y < part.y + part.height; ++y) {
+      const size_t at = static_cast<size_t>(y) * width + part.x;
+      std::memcpy(&s.shown[at], pixels + at, static_cast<size_t>(part.width) * sizeof(uint16_t));
+    }
+  }
+  s.unsent.clear();
+  s.presentAll = false;
 
   const uint64_t now = platform::SteadyMilliseconds();
   ++s.fpsFrames;
@@ -187,6 +192,16 @@ int QZFlip() {
     s.fpsWindowStart = now;
   }
   return 1;
+}
+
+int QZRepaint() {
+  QZState& s = State();
+  if (!s.back || !s.window) return 0;
+  std::unique_ptr<QZSurface, void (*)(QZSurface*)> picture(
+      QZSurface::Create(s.back->Width(), s.back->Height()), &QZSurface::Release);
+  if (!picture) return 0;
+  std::memcpy(picture->Pixels(), s.shown.data(), s.shown.size() * sizeof(uint16_t));
+  return s.window->Present(*picture, s.windowX, s.windowY) ? 1 : 0;
 }
 
 void QZSetWindowXY(int x, int y) {

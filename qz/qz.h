@@ -37,9 +37,12 @@ void QZFreeFont();
 void QZFreeDirectInput();
 void QZFreeDirectX();
 
-// Presents the parts of the back buffer that changed since the last flip; the front buffer then
-// holds the picture presented. The origin last given to QZSetWindowXY goes with it.
+// Presents the parts of the back buffer that changed since the last flip, at the origin last
+// given to QZSetWindowXY. 0 when the window did not take them: they go again at the next flip.
 int QZFlip();
+// Presents the picture last presented again, whole, for a window that lost what it showed while
+// no frame runs.
+int QZRepaint();
 void QZSetWindowXY(int x, int y);
 // Presented frames per second, measured over the last second of real time.
 float QZGetFPS();

@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  libsdl2-dev libx11-dev libwayland-dev wayland-protocols libmpg123-dev libmp3lame-dev
+  libsdl2-dev libx11-dev libxtst-dev libxdamage-dev libwayland-dev wayland-protocols
+  libmpg123-dev libmp3lame-dev
   libfreetype-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev

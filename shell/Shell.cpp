@@ -145,24 +145,37 @@ void IdleWhileInactive() {
   WaitForTime(GetTime() + 10);
 }
 
+// Each pass waits first (the game for its tick, the launcher for the display's refresh) and then
+// takes the input that came meanwhile, so that a press shows in the frame right after it.
 int FrameLoop() {
   const ShellFlavour& flavour = *shell.flavour;
   for (;;) {
+    const bool active = shell.appActive != 0;
+    if (active) {
+      QZAcquireMouse(1);
+      if (flavour.isLauncher) {
+        Window().WaitForRefresh();
+      } else {
+        PaceFrame(100);
+      }
+    } else {
+      IdleWhileInactive();
+    }
     if (PumpMessages() == 1) {
       // A quit from elsewhere still takes the window, and with it the shutdown, down once.
       DestroyMainWindow();
       return 0;
     }
-    if (shell.appActive == 0) {
-      IdleWhileInactive();
-      continue;
-    }
-    QZAcquireMouse(1);
+    // A window activated by this pump has its first frame after a wait like any other.
+    if (!active || shell.appActive == 0) continue;
+    // The buttons as the pump just left them, not as the timer last polled them: the position
+    // the frame reads is as fresh.
+    TheMousePointer().Poll();
+    // The game shows the rate it asks for; the launcher the rate it reaches.
     if (!flavour.isLauncher) {
-      WaitFrame(100);
+      ShowFrameRate(100.0f);
     } else if (GetShowFrameRate()) {
-      SetFrameRate(QZGetFPS());
-      DrawFrameRate(GetFrameRate());
+      ShowFrameRate(QZGetFPS());
     }
     if (TheScreenManager().Update(shell.appActive) == kFrameResultQuit) {
       if (flavour.isLauncher) platform::SleepMilliseconds(1500);
@@ -213,6 +226,10 @@ intptr_t MainWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
       break;
     case platform::WM_SIZE:
       OnSize(wParam, lParam);
+      break;
+    case platform::WM_PAINT:
+      // No frame runs while inactive; an active window's next frame draws it whole anyway.
+      if (!shell.appActive) QZRepaint();
       break;
     case platform::WM_MOUSEMOVE:
       if (shell.appActive) {

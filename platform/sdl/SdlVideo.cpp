@@ -285,9 +285,9 @@ class SdlVideo : public Video {
     if (captionHeight) *captionHeight = top;
   }
 
-  void PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
+  bool PresentChanged(const Surface& picture, const std::vector<PixelRect>& changed, int,
                       int) override {
-    if (!window) return;
+    if (!window) return false;
     SDL_Surface* surface = nullptr;
     int width = 0;
     int height = 0;
@@ -295,7 +295,7 @@ class SdlVideo : public Video {
       presenter->ClientSize(&width, &height);
     } else {
       surface = SDL_GetWindowSurface(window);
-      if (!surface) return;
+      if (!surface) return false;
       width = surface->w;
       height = surface->h;
     }
@@ -317,19 +317,19 @@ class SdlVideo : public Video {
     }
     if (parts.empty()) {
       PaceToRefresh();
-      return;
+      return true;
     }
-    // The changes are gone once told; a window that could not take them is drawn whole next.
+    // A window that could not take the changes is drawn whole next.
     if (presenter ? !presenter->Draw(picture, parts, scaler) : !Draw(surface, picture, parts)) {
       repaint = true;
-      return;
+      return false;
     }
     drawnSurface = surface;
     repaint = false;
     if (presenter) {
       PaceToRefresh();
       presenter->Show(parts);
-      return;
+      return true;
     }
     std::vector<SDL_Rect> rects;
     rects.reserve(parts.size());
@@ -337,6 +337,13 @@ class SdlVideo : public Video {
       rects.push_back({part.x, part.y, part.width, part.height});
     PaceToRefresh();
     SDL_UpdateWindowSurfaceRects(window, rects.data(), static_cast<int>(rects.size()));
+    return true;
+  }
+
+  void WaitForRefresh() override {
+    refreshWaited = false;
+    PaceToRefresh();
+    refreshWaited = ownPacing;
   }
 
   void SetPresentWait(bool wait) override {
@@ -469,26 +476,33 @@ class SdlVideo : public Video {
   }
 
   // An uncovered window shows again what its surface holds, without waiting for a frame: none
-  // runs while the program is inactive.
-  void Reshow() {
+  // runs while the program is inactive. A surface that never held the picture (a new size) is
+  // left to the program, which presents its picture again on WM_PAINT.
+  void Reshow(MessageQueue& queue) {
     if (!window) return;
-    // The compositor keeps what was shown; the decorations ask for the commit that applies
-    // their change of the window's state.
+    // On Wayland the compositor keeps what was shown; the decorations ask for the commit that
+    // applies their change of the window's state.
     if (presenter) {
       presenter->Reshow();
+      if (repaint) queue.Post(WM_PAINT);
       return;
     }
-    if (repaint) return;
-    SDL_Surface* surface = SDL_GetWindowSurface(window);
+    SDL_Surface* surface = repaint ? nullptr : SDL_GetWindowSurface(window);
     if (surface && surface == drawnSurface) {
       SDL_UpdateWindowSurface(window);
-    } else {
-      repaint = true;
+      return;
     }
+    repaint = true;
+    queue.Post(WM_PAINT);
   }
 
   void PaceToRefresh() {
     if (!ownPacing) return;
+    // The frame already waited for this slot before it read its input.
+    if (refreshWaited) {
+      refreshWaited = false;
+      return;
+    }
     const uint64_t wait = pacer.WaitBeforePresent(NowMicros());
     if (wait > 0) std::this_thread::sleep_for(std::chrono::microseconds(wait));
   }
@@ -528,7 +542,7 @@ class SdlVideo : public Video {
       case SDL_WINDOWEVENT:
         switch (event.window.event) {
           case SDL_WINDOWEVENT_EXPOSED:
-            Reshow();
+            Reshow(queue);
             break;
           case SDL_WINDOWEVENT_SHOWN:
           case SDL_WINDOWEVENT_RESTORED:
@@ -554,6 +568,7 @@ class SdlVideo : public Video {
             repaint = true;
             UpdateView();
             PostSize(queue);
+            queue.Post(WM_PAINT);
             break;
           case SDL_WINDOWEVENT_CLOSE:
             queue.Post(WM_CLOSE);
@@ -639,6 +654,7 @@ class SdlVideo : public Video {
   Controllers controllers;
   bool presentWait = false;
   bool ownPacing = false;
+  bool refreshWaited = false;
   PresentPacer pacer;
   PictureScaler scaler;
   // An Enter pressed with Alt whose repeats and release are kept from the program.

@@ -66,7 +66,7 @@ TEST(SurfaceRoutines, FillLockAndPixelReads) {
   UnlockSurface(s.get());
   EXPECT_FALSE(s->IsLocked());
   EXPECT_EQ(GetPixel(s.get(), 3, 2), 0xBEEFu);
-  EXPECT_FALSE(s->IsLocked());  // GetPixel gives its lock back
+  EXPECT_FALSE(s->IsLocked());
 
   // Outside the surface nothing is read.
   EXPECT_EQ(GetPixel(s.get(), 5, 0), 0u);
@@ -75,6 +75,20 @@ TEST(SurfaceRoutines, FillLockAndPixelReads) {
   GetSurfaceSize(s.get(), &w, &h);
   EXPECT_EQ(w, 5);
   EXPECT_EQ(h, 4);
+}
+
+// A button's hit test reads its picture every frame; the picture drawn again over the same place
+// is still known to change nothing there.
+TEST(SurfaceRoutines, AHitTestLeavesTheDrawingOfThePictureRepeatable) {
+  auto picture = Make(8, 8);
+  FillColor(picture.get(), 0x1234);
+  auto back = Make(32, 32);
+  for (int frame = 0; frame < 3; ++frame) {
+    BlitClipped(picture.get(), back.get(), 4, 4, 0);
+    EXPECT_EQ(back->Touched().empty(), frame > 0) << "frame " << frame;
+    back->ClearTouched();
+    EXPECT_EQ(GetPixel(picture.get(), 1, 1), 0x1234u);
+  }
 }
 
 TEST(SurfaceRoutines, CenterRect) {

@@ -8,6 +8,15 @@ namespace {
 
 using BoardTest = GameFixture;
 
+const platform::MemoryVideo* watchedDisplay = nullptr;
+int presentsAtFirstWait = -1;
+
+// The fixture's animation frame, noting how many presents the first one found.
+void NotingWaiter(int rate) {
+  if (presentsAtFirstWait < 0) presentsAtFirstWait = watchedDisplay->presents;
+  StepWaiter(rate);
+}
+
 TEST_F(BoardTest, FreshBoardHasItsQuotaOfEachColourAndStarsAtTwelveTwentyFourThirtySix) {
   for (unsigned seed : {1u, 77u, 4242u}) {
     std::srand(seed);
@@ -104,6 +113,21 @@ TEST_F(BoardTest, AStraightLineOfFourPopsLeftToRightForOneToFourHundred) {
   // The yellow row below rose into the gap.
   EXPECT_EQ(BoardText(), (std::vector<std::string>{"yyyyyyyyyyyyyyyyyy", "ggyyyygggggggggggg",
                                                    "yy....yyyyyyyyyyyy", "r"}));
+}
+
+// The frame that sees the press shows the popped balloon at once; the animation's pacing comes
+// after its pictures, not before the first one.
+TEST_F(BoardTest, APopIsShownBeforeItsAnimationWaitsForTheNextFrame) {
+  OpenAndStart();
+  SetBoard({"rr", "y", "r"});
+  Frame();
+  watchedDisplay = memory;
+  presentsAtFirstWait = -1;
+  game.SetFrameWaiter(&NotingWaiter);
+  const int before = memory->presents;
+  MouseFrame(CellX(0), CellY(0), 1);
+  EXPECT_EQ(presentsAtFirstWait, before + 1);
+  EXPECT_EQ(BoardText(), (std::vector<std::string>{"y", "r"}));
 }
 
 TEST_F(BoardTest, GroupsAreCollectedDepthFirstLeftRightUpDownFromTheClickedBalloon) {

@@ -180,6 +180,23 @@ TEST_F(KeyboardTest, MovingTheMouseHidesTheCursorAndItsFrame) {
   EXPECT_EQ(game.CursorRow(), 2);
 }
 
+// The frame is drawn over its cell only, so the rest of the picture is still known not to have
+// changed since the last flip.
+TEST_F(KeyboardTest, TheCursorDrawsOverItsCellOnly) {
+  OpenAndStart();
+  CursorTo(3, 2);
+  Frame();
+  back->ClearTouched();
+  game.DrawCursor(back);
+  const platform::Rect cell{CellLeft(3), CellTop(2), CellLeft(3) + 32, CellTop(2) + 40};
+  for (const platform::Rect& drawn : back->Touched()) {
+    EXPECT_TRUE(drawn.left >= cell.left && drawn.top >= cell.top && drawn.right <= cell.right &&
+                drawn.bottom <= cell.bottom);
+  }
+  Frame();
+  EXPECT_TRUE(FrameShownAt(3, 2));
+}
+
 TEST_F(KeyboardTest, SpaceOnAnEmptyOrPoppedCellDoesNothingAndHoldingItPopsOnce) {
   OpenAndStart();
   SetBoard({"rrg", "ggy", "yyb"});

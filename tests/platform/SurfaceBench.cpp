@@ -159,7 +159,7 @@ void SdlFill(benchmark::State& state) {
 // The game's idle frame as far as its 28 cloud buttons go: each restored from the scene and drawn
 // again, then the look the flip takes at what was drawn.
 void IdleFrame(benchmark::State& state, bool queued) {
-  platform::Surface::SetQueuedDrawing(queued);
+  platform::DrawQueue::SetEnabled(queued);
   platform::Surface* scene = platform::Surface::Create(800, 600);
   platform::Surface* back = platform::Surface::Create(800, 600);
   platform::Surface* button = platform::Surface::Create(62, 38);
@@ -184,7 +184,7 @@ void IdleFrame(benchmark::State& state, bool queued) {
   platform::Surface::Release(button);
   platform::Surface::Release(back);
   platform::Surface::Release(scene);
-  platform::Surface::SetQueuedDrawing(true);
+  platform::DrawQueue::SetEnabled(true);
 }
 
 BENCHMARK_CAPTURE(IdleFrame, Queued, true);

@@ -1,8 +1,10 @@
 // Queued drawing: whatever is drawn, looked at, locked, keyed or released in between, a surface
 // shows exactly what immediate drawing shows, and a frame that repeats the last one draws nothing.
+// At every flip, a pixel outside every part noted as drawn into is as the last flip left it.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -39,12 +41,18 @@ enum class Act {
   kBlit,
   kFill,
   kSelfBlit,
-  kLook,       // PixelAt over the whole surface, as a present would read it
-  kLockWrite,  // a lock, one pixel written, unlock
-  kRawWrite,   // writable pixels handed out for good
-  kRepaint,    // a picture's pixels change
-  kRekey,      // a picture's key changes
-  kReplace,    // a picture is released and another made in its place
+  kLook,        // PixelAt over the whole surface, as a present would read it
+  kLockWrite,   // a lock, one pixel written, unlock
+  kRawWrite,    // writable pixels handed out for good
+  kKeepPixels,  // writable pixels handed out and kept
+  kKeptWrite,   // one pixel written through them, maybe after a flip
+  kHoldLock,    // a lock taken and held
+  kHeldWrite,   // one pixel written through the held lock
+  kUnlock,      // the held lock let go
+  kFlip,        // the flip's look: only noted parts may differ, then the notes are cleared
+  kRepaint,     // a picture's pixels change
+  kRekey,       // a picture's key changes
+  kReplace,     // a picture is released and another made in its place
 };
 
 struct Step {
@@ -89,6 +97,12 @@ Step RandomStep(std::mt19937& rng, bool drawingOnly) {
     step.act = Act::kLockWrite;
   } else if (roll < 26) {
     step.act = Act::kRawWrite;
+  } else if (roll < 27) {
+    step.act = Act::kKeepPixels;
+  } else if (roll < 28) {
+    step.act = Act::kHoldLock;
+  } else if (roll < 29) {
+    step.act = Act::kUnlock;
   } else if (roll < 31) {
     step.act = Act::kRepaint;
   } else if (roll < 35) {
@@ -113,20 +127,53 @@ std::vector<Step> MakeScript(uint32_t seed) {
       script.push_back(step);
       if (rng() % 12 == 0) script.push_back(RandomStep(rng, false));
     }
-    for (int t = 0; t < 2; ++t)
+    // Writes through kept pixels and held locks land now and then, flips in between.
+    for (const Act late : {Act::kKeptWrite, Act::kHeldWrite}) {
+      if (rng() % 3 == 0)
+        script.push_back(
+            {late, static_cast<int>(rng() % 2), 0, {}, {}, static_cast<uint16_t>(rng()), false});
+    }
+    for (int t = 0; t < 2; ++t) {
       script.push_back({Act::kLook, t, 0, {}, {}, 0, false});
+      script.push_back({Act::kFlip, t, 0, {}, {}, 0, false});
+    }
   }
   return script;
 }
 
-// Plays the script and returns every pixel looked at, then every pixel of the two targets.
-std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued) {
-  Surface::SetQueuedDrawing(queued);
+// Whether a pixel outside every part noted as drawn into differs from the picture before.
+bool ChangedOutsideTheNotes(const Surface& surface, const std::vector<uint16_t>& before) {
+  const std::vector<Rect>& drawn = surface.Touched();
+  const uint16_t* now = surface.Pixels();
+  for (int y = 0; y < surface.Height(); ++y) {
+    for (int x = 0; x < surface.Width(); ++x) {
+      const size_t at = static_cast<size_t>(y) * surface.Width() + x;
+      const bool noted = std::any_of(drawn.begin(), drawn.end(), [x, y](const Rect& r) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+      });
+      if (!noted && now[at] != before[at]) return true;
+    }
+  }
+  return false;
+}
+
+// Plays the script and returns every pixel looked at, then every pixel of the two targets. A flip
+// that finds a pixel changed outside the noted parts counts in brokenFlips.
+std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued, int* brokenFlips) {
+  DrawQueue::SetEnabled(queued);
   std::vector<SurfacePtr> s;
   s.push_back(MakePainted(kTargetW, kTargetH, 11));
   s.push_back(MakePainted(kTargetW, kTargetH, 500));
   for (int i = 0; i < 3; ++i)
     s.push_back(MakePainted(kPictureSide, kPictureSide, static_cast<uint16_t>(1000 * (i + 2))));
+  uint16_t* kept[2] = {nullptr, nullptr};
+  uint16_t* held[2] = {nullptr, nullptr};
+  std::vector<uint16_t> flipped[2];
+  for (int t = 0; t < 2; ++t) {
+    s[t]->ClearTouched();
+    const uint16_t* pixels = static_cast<const Surface&>(*s[t]).Pixels();
+    flipped[t].assign(pixels, pixels + kTargetW * kTargetH);
+  }
   std::vector<uint16_t> seen;
   auto look = [&seen](const Surface& surface) {
     for (int y = 0; y < surface.Height(); ++y)
@@ -159,6 +206,29 @@ std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued) {
       case Act::kRawWrite:
         target.Pixels()[step.value % (kTargetW * kTargetH)] = step.value;
         break;
+      case Act::kKeepPixels:
+        kept[step.target] = target.Pixels();
+        break;
+      case Act::kKeptWrite:
+        if (kept[step.target]) kept[step.target][step.value % (kTargetW * kTargetH)] = step.value;
+        break;
+      case Act::kHoldLock:
+        if (!held[step.target]) held[step.target] = target.Lock();
+        break;
+      case Act::kHeldWrite:
+        if (held[step.target]) held[step.target][step.value % (kTargetW * kTargetH)] = step.value;
+        break;
+      case Act::kUnlock:
+        if (held[step.target]) target.Unlock();
+        held[step.target] = nullptr;
+        break;
+      case Act::kFlip: {
+        if (ChangedOutsideTheNotes(target, flipped[step.target])) ++*brokenFlips;
+        target.ClearTouched();
+        const uint16_t* now = static_cast<const Surface&>(target).Pixels();
+        flipped[step.target].assign(now, now + kTargetW * kTargetH);
+        break;
+      }
       case Act::kRepaint:
         Paint(source, step.value);
         break;
@@ -170,16 +240,24 @@ std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued) {
         break;
     }
   }
+  for (int t = 0; t < 2; ++t) {
+    if (held[t]) s[t]->Unlock();
+  }
   look(*s[0]);
   look(*s[1]);
-  Surface::SetQueuedDrawing(true);
+  DrawQueue::SetEnabled(true);
   return seen;
 }
 
-TEST(SurfaceQueue, ShowsWhatImmediateDrawingShowsWhateverHappensInBetween) {
+TEST(SurfaceQueue, ShowsWhatImmediateDrawingShowsAndEveryChangeIsNotedForTheFlip) {
   for (uint32_t seed = 1; seed <= 150; ++seed) {
     const std::vector<Step> script = MakeScript(seed);
-    ASSERT_EQ(Play(script, true), Play(script, false)) << "script " << seed;
+    int queuedBroken = 0;
+    int immediateBroken = 0;
+    ASSERT_EQ(Play(script, true, &queuedBroken), Play(script, false, &immediateBroken))
+        << "script " << seed;
+    ASSERT_EQ(queuedBroken, 0) << "script " << seed;
+    ASSERT_EQ(immediateBroken, 0) << "script " << seed;
   }
 }
 

@@ -1,5 +1,7 @@
 // The flip sends the display only what changed since the last one, and the first flip of a new
-// display sends everything.
+// display sends everything. The pictures are drawn as the programs draw them, through the
+// surfaces' drawing queues; writes through locks and writable pixels are presented too, and parts
+// the window did not take go again.
 
 #include <gtest/gtest.h>
 
@@ -13,11 +15,21 @@
 namespace {
 
 void SetPixel(QZSurface* surface, int x, int y, uint16_t value) {
-  surface->Pixels()[static_cast<size_t>(y) * surface->Width() + x] = value;
+  const platform::Rect at{x, y, x + 1, y + 1};
+  surface->Fill(&at, value);
 }
 
 class FlipTest : public ::testing::Test {
  protected:
+  // Whether the last present named the pixel as changed (the memory display keeps all of the
+  // picture, a real one only the parts named).
+  bool Presented(int x, int y) const {
+    for (const platform::PixelRect& r : memory->lastChanged) {
+      if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) return true;
+    }
+    return false;
+  }
+
   void SetUp() override {
     auto video = std::make_unique<platform::MemoryVideo>();
     memory = video.get();
@@ -57,8 +69,7 @@ TEST_F(FlipTest, PresentsEverythingFirstThenOnlyTheChangedParts) {
   EXPECT_EQ(memory->lastChanged[0].y, 20);
   EXPECT_EQ(memory->lastChanged[1].x, 700);
   EXPECT_EQ(memory->lastChanged[1].y, 500);
-  // The front now holds the presented picture, so the same picture is not sent again.
-  EXPECT_EQ(front->PixelAt(10, 20), 0xF800);
+  // The same picture is not sent again.
   EXPECT_EQ(memory->lastPicture->PixelAt(700, 500), 0x07E0);
   ASSERT_EQ(QZFlip(), 1);
   EXPECT_TRUE(memory->lastChanged.empty());
@@ -118,7 +129,7 @@ TEST_F(FlipTest, ADisplayTakingOnlyTheNamedPartsAlwaysShowsTheBackBuffer) {
       }
     }
     // A frame that draws the same pixels again changes nothing on the display.
-    if (frame % 10 == 5) back->Blit(nullptr, front, nullptr, 0);
+    if (frame % 10 == 5) back->Blit(nullptr, memory->lastPicture.get(), nullptr, 0);
     ASSERT_EQ(QZFlip(), 1);
     for (const platform::PixelRect& part : memory->lastChanged) {
       const platform::Rect r{part.x, part.y, part.x + part.width, part.y + part.height};
@@ -134,18 +145,67 @@ TEST_F(FlipTest, ADisplayTakingOnlyTheNamedPartsAlwaysShowsTheBackBuffer) {
   }
 }
 
-TEST_F(FlipTest, DrawingIntoTheFrontPresentsEverythingAgain) {
+TEST_F(FlipTest, TheFrontTheProgramsMayAskForIsTheBackBuffer) {
+  EXPECT_EQ(front, back);
+}
+
+// Writes through a lock held over a flip, or through writable pixels kept from before it, come
+// after the flip cleared its notes of what was drawn; they are presented all the same.
+TEST_F(FlipTest, WritesThroughLocksAndKeptPixelsAreShown) {
   QZFlip();
-  const platform::Rect corner{0, 0, 10, 10};
-  front->Fill(&corner, 0xFFFF);
+  uint16_t* locked = back->Lock();
+  locked[0] = 0x1111;
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(0, 0));
+  locked[1] = 0x2222;
+  back->Unlock();
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(1, 0));
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(memory->lastChanged.empty());
+
+  uint16_t* pixels = back->Pixels();
+  ASSERT_EQ(QZFlip(), 1);
+  pixels[800 * 300 + 400] = 0x3333;
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(400, 300));
+}
+
+TEST_F(FlipTest, PartsTheWindowDidNotTakeGoAgain) {
+  QZFlip();
+  memory->failPresent = true;
+  SetPixel(back, 5, 6, 0xF800);
+  EXPECT_EQ(QZFlip(), 0);
+  memory->failPresent = false;
+  ASSERT_EQ(QZFlip(), 1);
+  EXPECT_TRUE(Presented(5, 6));
+
+  // A first present the window did not take is still whole when it does.
+  ASSERT_EQ(QZInitDirectX(memory, 800, 600), 1);
+  QZGetDDInfo(&front, &back);
+  memory->failPresent = true;
+  EXPECT_EQ(QZFlip(), 0);
+  memory->failPresent = false;
   ASSERT_EQ(QZFlip(), 1);
   ASSERT_EQ(memory->lastChanged.size(), 1u);
   EXPECT_EQ(memory->lastChanged[0].width, 800);
-  EXPECT_EQ(memory->lastChanged[0].height, 600);
-  // The front holds the picture presented again, so the next flip is quiet.
-  EXPECT_EQ(front->PixelAt(0, 0), 0);
+}
+
+// A window that lost its picture while no frame runs gets the one last presented, not what the
+// back buffer holds in between frames.
+TEST_F(FlipTest, ARepaintShowsThePictureLastPresented) {
+  SetPixel(back, 7, 7, 0x07E0);
+  QZFlip();
+  SetPixel(back, 7, 7, 0x001F);
+  const int presents = memory->presents;
+  ASSERT_EQ(QZRepaint(), 1);
+  EXPECT_EQ(memory->presents, presents + 1);
+  ASSERT_EQ(memory->lastChanged.size(), 1u);
+  EXPECT_EQ(memory->lastChanged[0].width, 800);
+  EXPECT_EQ(memory->lastPicture->PixelAt(7, 7), 0x07E0);
+  // The change still goes with the next flip.
   ASSERT_EQ(QZFlip(), 1);
-  EXPECT_TRUE(memory->lastChanged.empty());
+  EXPECT_TRUE(Presented(7, 7));
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The game's window under a window manager, resized, maximised and switched to full screen like
 a user would: each time the screenshot must show the whole picture scaled with its aspect kept,
-centred between black bars, and a click on a balloon where it is drawn must pop its group.
+centred between black bars, and a click on a balloon where it is drawn must pop its group. So
+must a window resized and uncovered while another window holds the focus.
 Alt+Enter switches to full screen and back, and the next start opens the way the last one ended.
 
     game_scaled_window.py <launcher folder>    (on a display with a window manager, with xdotool,
@@ -140,6 +141,51 @@ def check_scaled(label, screen, reference):
     return True
 
 
+def active_window():
+    return subprocess.run(["xdotool", "getactivewindow"], capture_output=True,
+                          text=True).stdout.strip()
+
+
+def check_inactive_repaint(window, screen, reference, display_w):
+    """Another window holds the focus, so the game runs no frame; its window, resized and then
+    covered and uncovered, must still show the whole picture scaled to its new size."""
+    other = subprocess.Popen(["xmessage", "-geometry", "300x100+20+20", "another window"],
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    try:
+        found = []
+        wait_for(lambda: found.extend(subprocess.run(
+            ["xdotool", "search", "--onlyvisible", "--name", "^xmessage$"],
+            capture_output=True, text=True).stdout.split()) or bool(found))
+        if not found:
+            fail("inactive: the other window did not appear")
+            return False
+        subprocess.run(["xdotool", "windowactivate", "--sync", found[0]], check=False)
+        if not wait_for(lambda: active_window() == found[0], 5):
+            fail("inactive: the other window did not take the focus")
+            return False
+        size = (1000, 750)
+        subprocess.run(["xdotool", "windowsize", window, str(size[0]), str(size[1])], check=True)
+        if not wait_for(lambda: geometry(window)[2:] == size):
+            fail("inactive: the window did not take the size %d x %d" % size)
+            return False
+        time.sleep(0.5)
+        if not check_scaled("inactive, resized", screen, reference):
+            return False
+        x, y, _, _ = geometry(window)
+        subprocess.run(["xdotool", "windowmove", found[0], str(x + 200), str(y + 200)], check=True)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "windowmove", found[0], str(display_w - 320), "20"],
+                       check=True)
+        time.sleep(0.5)
+        if active_window() != found[0]:
+            fail("inactive: the game took the focus back by itself")
+        return check_scaled("inactive, uncovered", screen, reference)
+    finally:
+        other.terminate()
+        other.wait()
+        subprocess.run(["xdotool", "windowactivate", "--sync", window], check=False)
+
+
 def pop_largest(label, screen, reader, board):
     groups = {}
     for r in range(gw.ROWS):
@@ -222,6 +268,8 @@ def main():
             if board is None:
                 return
             reference = screen.grab()
+        if not check_inactive_repaint(window, screen, reference, display_w):
+            return
 
         # 2. Maximised by a double click on the caption: larger, still whole and centred.
         x, y, w, h = geometry(window)

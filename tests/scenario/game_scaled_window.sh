@@ -10,7 +10,7 @@ set -u
 # screenshot could not see it.
 virtual_screen=1920x1080x24
 source "$(dirname "$0")/virtual_display.sh" "the game's scaled window" "$0" "$@"
-for tool in xdotool xwininfo xprop import python3; do
+for tool in xdotool xwininfo xprop xmessage import python3; do
   command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 start_window_manager || { echo "FAIL: openbox did not start on the virtual display"; exit 1; }

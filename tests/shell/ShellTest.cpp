@@ -21,6 +21,7 @@
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "platform/Files.h"
+#include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "platform/Video.h"
@@ -246,7 +247,9 @@ TEST_F(ShellTest, LauncherOnAnExactly800By600ScreenIsTopMost) {
   ASSERT_EQ(RunShell(launcher, ""), 0);
   EXPECT_TRUE(memory->window.topMost);
   EXPECT_EQ(memory->window.title, "QorvexGames Hubbix");
-  EXPECT_TRUE(memory->presentWait);  // the launcher's presents follow the display's refresh
+  // Its frames wait for the display's refresh before they read their input.
+  EXPECT_TRUE(memory->presentWait);
+  EXPECT_EQ(memory->refreshWaits, 1);
 }
 
 TEST_F(ShellTest, FrameResultSevenShutsDownOnceInOrder) {
@@ -335,6 +338,75 @@ TEST_F(ShellTest, InactiveWindowRunsNoFramesAndIgnoresMouseMoves) {
   reactivator.join();
   EXPECT_EQ(screen->frames, 2);
   EXPECT_GE(secondFrameAt, deactivatedAt + 50);
+}
+
+// Each pass waits for its tick first and then takes the input that came meanwhile, so a press
+// is handled by the frame right after it: the pump and the frame that follows it share a tick.
+TEST_F(ShellTest, AFrameRunsRightAfterThePumpThatTookItsInput) {
+  std::vector<uint32_t> pumps;
+  std::vector<std::pair<uint32_t, uint32_t>> frames;  // the frame's tick, the last pump's
+  memory->onPump = [&pumps](platform::MessageQueue&) { pumps.push_back(GetTime()); };
+  screen->onFrame = [&](int) { frames.push_back({GetTime(), pumps.back()}); };
+  screen->quitAfter = 4;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  ASSERT_EQ(frames.size(), 4u);
+  for (size_t i = 1; i < frames.size(); ++i) {
+    EXPECT_EQ(frames[i].second, frames[i].first) << "frame " << i + 1;
+    EXPECT_GE(frames[i].first, frames[i - 1].first + 10) << "frame " << i + 1;
+  }
+}
+
+// The buttons a frame reads are those its pump set, as its mouse position is, not those of the
+// timer's last poll before the pump.
+TEST_F(ShellTest, AFrameReadsTheButtonsItsPumpSet) {
+  uint32_t seen = 0;
+  int pumpsLeft = -1;
+  memory->onPump = [&pumpsLeft](platform::MessageQueue& queue) {
+    if (pumpsLeft < 0 || pumpsLeft-- != 0) return;
+    platform::Input().SetMouseButton(0, true);
+    queue.Post(platform::WM_LBUTTONDOWN, 1, platform::MakeLParam(10, 10));
+  };
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) pumpsLeft = 0;
+    if (frame == 2) TheMousePointer().GetState(nullptr, nullptr, &seen);
+  };
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  platform::Input().SetMouseButtons(0);
+  EXPECT_EQ(seen, 1u);
+}
+
+// No frame runs while another window is active, so a window that lost its picture then (a new
+// size, uncovered) is given the picture last presented by the window procedure.
+TEST_F(ShellTest, AWindowThatLosesItsPictureWhileInactiveIsGivenItAgain) {
+  int pumps = -1;
+  int presentsBeforeFrameTwo = 0;
+  std::vector<platform::PixelRect> lastBeforeFrameTwo;
+  memory->onPump = [&pumps](platform::MessageQueue& queue) {
+    if (pumps < 0) return;
+    ++pumps;
+    if (pumps == 1) queue.Post(platform::WM_PAINT);  // handled after the deactivation
+    if (pumps == 5) queue.Post(platform::WM_ACTIVATEAPP, 1, 0);
+  };
+  screen->onFrame = [&](int frame) {
+    if (frame == 1) {
+      platform::Messages().Post(platform::WM_ACTIVATE, platform::WA_INACTIVE, 0);
+      pumps = 0;
+    }
+    if (frame == 2) {
+      presentsBeforeFrameTwo = memory->presents;
+      lastBeforeFrameTwo = memory->lastChanged;
+    }
+  };
+  screen->quitAfter = 2;
+  ASSERT_EQ(RunShell(GameFlavour(), "/opt/Hubbix"), 0);
+  memory->onPump = nullptr;
+  // Frame one's flip, then the repaint, whole.
+  EXPECT_EQ(presentsBeforeFrameTwo, 2);
+  ASSERT_EQ(lastBeforeFrameTwo.size(), 1u);
+  EXPECT_EQ(lastBeforeFrameTwo[0].width * lastBeforeFrameTwo[0].height, 800 * 600);
 }
 
 TEST_F(ShellTest, F1ShowsTheRequestedRateAtTheTopRight) {
