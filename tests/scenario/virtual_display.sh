@@ -1,7 +1,7 @@
 # Sourced by the scenarios that need an X display. Run as `script.sh <stage folder>`, the script
 # starts a virtual display server of its own and runs itself again on it as
 # `script.sh --inside <stage folder>`, or exits 77 (skipped) when there is no Xvfb. Inside, it
-# sets `stage`.
+# sets `stage`, with no SDL_VIDEODRIVER or WAYLAND_DISPLAY to lead the programs off the display.
 #
 #   source virtual_display.sh "<what goes unchecked without a display>" "$0" "$@"
 #
@@ -35,7 +35,10 @@ if [ "${1:-}" != "--inside" ]; then
     exit 1
   fi
   # Only the virtual display: a Wayland desktop the tests run in must not receive their windows.
-  env -u WAYLAND_DISPLAY DISPLAY=":$(tr -dc 0-9 <"$display_file")" bash "$script" --inside "$stage"
+  # The programs show on this display whatever the caller's environment chose (CI runs everything
+  # else on SDL's headless driver) and whatever Wayland desktop the tests run inside.
+  env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=":$(tr -dc 0-9 <"$display_file")" \
+    bash "$script" --inside "$stage"
   exit $?
 fi
 stage="$2"
