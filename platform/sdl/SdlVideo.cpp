@@ -342,8 +342,10 @@ class SdlVideo : public Video {
 
   void WaitForRefresh() override {
     refreshWaited = false;
-    PaceToRefresh();
-    refreshWaited = ownPacing;
+    if (!ownPacing) return;
+    const uint64_t now = NowMicros();
+    WaitUnlessPressed(now + pacer.WaitBeforePresent(now));
+    refreshWaited = true;
   }
 
   void SetPresentWait(bool wait) override {
@@ -494,6 +496,34 @@ class SdlVideo : public Video {
     }
     repaint = true;
     queue.Post(WM_PAINT);
+  }
+
+  // Sleeps until the moment, but a key or mouse button that goes down or up meanwhile ends the
+  // wait at once, so the frame answers it now rather than a refresh later; other events are
+  // taken as they come. The window system's own wait does this without waking; with a
+  // controller attached SDL would poll for it every millisecond, so then this is a plain sleep.
+  // SDL waits in whole milliseconds: the wait ends within one of the moment, which the refresh
+  // grid absorbs, rather than waking twice a frame to sleep off the fraction.
+  void WaitUnlessPressed(uint64_t until) {
+    for (uint64_t now = NowMicros(); now < until; now = NowMicros()) {
+      const uint64_t left = until - now;
+      if (SDL_NumJoysticks() > 0) {
+        std::this_thread::sleep_for(std::chrono::microseconds(left));
+        return;
+      }
+      SDL_Event event;
+      if (SDL_WaitEventTimeout(&event, static_cast<int>((left + 999) / 1000)) == 0) return;
+      Translate(event, Messages());
+      switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+          return;
+        default:
+          break;
+      }
+    }
   }
 
   void PaceToRefresh() {
