@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/ScopedVariable.h"
 #include "platform/sdl/WaylandPresenter.h"
+#include "platform/sdl/WindowManager.h"
 
 namespace platform {
 
@@ -197,8 +199,10 @@ class SdlVideo : public Video {
     int height = desc.height;
     switch (desc.mode) {
       case WindowMode::kFullScreen:
-        // The window size given is the one Alt+Enter returns to.
+        // The window size given is the one Alt+Enter returns to, centred on the display.
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        x = SDL_WINDOWPOS_CENTERED;
+        y = SDL_WINDOWPOS_CENTERED;
         FirstWindowPlace(&x, &y, &width, &height);
         break;
       case WindowMode::kBorderless:
@@ -232,6 +236,12 @@ class SdlVideo : public Video {
     }
     if (desc.icon) SetIcon(*desc.icon);
     fullScreen = desc.mode == WindowMode::kFullScreen;
+    windowedPlace = {x, y, width, height};
+    if (fullScreen && !wayland && !WindowManagerLooksAfter(window)) {
+      // SDL made the window full screen by asking a window manager that is not there.
+      SDL_SetWindowFullscreen(window, 0);
+      PlaceWithoutManager(true);
+    }
     if (desc.mode == WindowMode::kCaptioned) {
       SDL_SetWindowMinimumSize(window, kMinimumWidth, kMinimumHeight);
     }
@@ -357,7 +367,11 @@ class SdlVideo : public Video {
   bool SetFullScreen(bool on) override {
     if (!window) return false;
     if (on == fullScreen) return true;
-    if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return false;
+    if (!WindowManagerLooksAfter(window)) {
+      PlaceWithoutManager(on);
+    } else if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+      return false;
+    }
     fullScreen = on;
     repaint = true;
     return true;
@@ -393,6 +407,25 @@ class SdlVideo : public Video {
       *x = usable.x + (usable.w - *width) / 2;
       *y = usable.y + (usable.h - *height) / 2;
     }
+  }
+
+  // Full screen where no window manager would act on SDL's request: the window itself covers
+  // its display (a bare X server draws no borders), and goes back to where it was, or, when it
+  // started full screen, to where it would have opened.
+  void PlaceWithoutManager(bool on) {
+    if (!on) {
+      SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+      SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+      return;
+    }
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(std::max(SDL_GetWindowDisplayIndex(window), 0), &bounds) != 0) return;
+    if (!fullScreen) {
+      SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
+      SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
+    }
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
   }
 
   // The view over the client area in pixels, which on a scaled output are more than the window's
@@ -680,6 +713,8 @@ class SdlVideo : public Video {
   bool repaint = true;
   bool started = false;
   bool fullScreen = false;
+  // Where the window was before it covered the display without a window manager's help.
+  SDL_Rect windowedPlace = {0, 0, 0, 0};
   PressStretcher presses;
   Controllers controllers;
   bool presentWait = false;

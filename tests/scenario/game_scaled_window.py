@@ -49,13 +49,7 @@ def geometry(window):
             value("Height"))
 
 
-def wait_for(condition, seconds=10.0):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        if condition():
-            return True
-        time.sleep(0.1)
-    return False
+wait_for = gw.wait_for
 
 
 class ScaledScreen:

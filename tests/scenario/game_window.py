@@ -348,6 +348,23 @@ def play_by_keys(screen, reader, board):
     check_board("%s on row %d" % (key, row), expected, seen)
 
 
+def window_place(window):
+    """(x, y, width, height) of the window on the display."""
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window],
+                         capture_output=True, text=True).stdout
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return tuple(int(values.get(name, -1)) for name in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def wait_for(condition, seconds=10.0):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return condition()
+
+
 def start_game(launcher_dir, game_dir, log):
     """Starts the game as the launcher would, on the virtual display; returns the process and its
     window, or None for the window when none appeared within 20 s."""
@@ -451,6 +468,27 @@ def main():
         seen = settled_board(screen, reader)
         if not check_board("the cloud %s of row %d" % (side, row), expected, seen):
             return
+        board = seen
+
+        # 4. Alt+Enter where no window manager runs: the window itself must cover the display,
+        #    and a second Alt+Enter put it back where it was, the board whole at its old size.
+        display = tuple(int(v) for v in subprocess.run(
+            ["xdotool", "getdisplaygeometry"], capture_output=True, text=True).stdout.split())
+        windowed = window_place(window)
+        screen.keys("alt+Return")
+        if not wait_for(lambda: window_place(window) == (0, 0) + display):
+            fail("Alt+Enter did not make the window cover the %d x %d display: %s" %
+                 (display + (window_place(window),)))
+            return
+        screen.keys("alt+Return")
+        if not wait_for(lambda: window_place(window) == windowed):
+            fail("a second Alt+Enter did not bring the window back to %s: %s" %
+                 (windowed, window_place(window)))
+            return
+        if not check_board("back in the window after full screen", board,
+                           settled_board(screen, reader)):
+            return
+        note("Alt+Enter: the display covered, then the window back at %s" % (windowed,))
 
         if game.poll() is not None:
             fail("the game ended by itself with %d" % game.returncode)
