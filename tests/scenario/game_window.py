@@ -365,6 +365,19 @@ def wait_for(condition, seconds=10.0):
     return condition()
 
 
+def pids_of(program):
+    """The processes running the program file, by its full path."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                if os.readlink("/proc/%s/exe" % entry) == program:
+                    found.append(int(entry))
+            except OSError:
+                pass
+    return found
+
+
 def start_game(launcher_dir, game_dir, log):
     """Starts the game as the launcher would, on the virtual display; returns the process and its
     window, or None for the window when none appeared within 20 s."""

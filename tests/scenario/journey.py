@@ -22,28 +22,8 @@ import game_window  # noqa: E402  (the board reader and the rules of a pop)
 
 # The game scenario's checks count into the same total.
 fail, note = game_window.fail, game_window.note
+wait_until, pids_of = game_window.wait_for, game_window.pids_of
 started = []
-
-
-def wait_until(condition, seconds):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        if condition():
-            return True
-        time.sleep(0.1)
-    return condition()
-
-
-def pids_of(program):
-    found = []
-    for name in os.listdir("/proc"):
-        if name.isdigit():
-            try:
-                if os.readlink("/proc/%s/exe" % name) == program:
-                    found.append(int(name))
-            except OSError:
-                pass
-    return found
 
 
 def folder_of(pid):

@@ -208,16 +208,7 @@ def wait_for(what, seconds=15.0, step=0.1):
     return None
 
 
-def pids_of(program):
-    found = []
-    for entry in os.listdir("/proc"):
-        if entry.isdigit():
-            try:
-                if os.readlink("/proc/%s/exe" % entry) == program:
-                    found.append(int(entry))
-            except OSError:
-                pass
-    return found
+pids_of = gw.pids_of
 
 
 def gone(pid):
