@@ -6,6 +6,9 @@ namespace platform {
 
 namespace {
 
+// How often SDL looks for controllers plugged in while none is present.
+constexpr uint32_t kLookPeriodMs = 250;
+
 PadDirections::Direction DpadDirection(int sdlButton) {
   switch (sdlButton) {
     case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
@@ -53,9 +56,13 @@ uint32_t Controllers::ButtonKey(int sdlButton) {
 
 void Controllers::Start() {
   if (started) return;
+  // SDL would look for new devices at every event pump, a few system calls a frame even with
+  // no controller anywhere; Poll updates them itself instead.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   // A machine without controller support still plays by mouse and keyboard.
   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
   started = true;
+  lastLook = SDL_GetTicks() - kLookPeriodMs;
   testPad = VirtualPad::FromEnvironment();
 }
 
@@ -132,6 +139,12 @@ bool Controllers::Translate(const SDL_Event& event, MessageQueue& queue) {
 void Controllers::Poll(uint32_t now, MessageQueue& queue) {
   if (!started) return;
   if (testPad) testPad->Poll();
+  // With a joystick present every frame reads it, so a press shows in the next frame; with none,
+  // a look for one plugged in a few times a second is soon enough.
+  if (SDL_NumJoysticks() > 0 || now - lastLook >= kLookPeriodMs) {
+    SDL_JoystickUpdate();
+    lastLook = now;
+  }
   for (Pad& pad : pads)
     pad.directions.Repeat(now, queue);
 }

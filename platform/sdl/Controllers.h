@@ -32,7 +32,8 @@ class Controllers {
   void Stop();
   // Takes the event when it is a controller's: true then.
   bool Translate(const SDL_Event& event, MessageQueue& queue);
-  // Repeats of held directions, once per pump.
+  // Reads the controllers (their events then wait in SDL's queue) and repeats held directions;
+  // once per pump, before the events are taken.
   void Poll(uint32_t now, MessageQueue& queue);
   // Every controller lets go of what it holds (the window lost the focus).
   void ReleaseAll(MessageQueue& queue);
@@ -51,6 +52,8 @@ class Controllers {
   void Remove(SDL_JoystickID id, MessageQueue& queue);
 
   bool started = false;
+  // When SDL last looked for controllers plugged in, on SDL's clock.
+  uint32_t lastLook = 0;
   std::vector<Pad> pads;
   std::unique_ptr<VirtualPad> testPad;
 };
