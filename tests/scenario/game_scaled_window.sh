@@ -10,12 +10,9 @@ set -u
 # screenshot could not see it.
 virtual_screen=1920x1080x24
 source "$(dirname "$0")/virtual_display.sh" "the game's scaled window" "$0" "$@"
-for tool in xdotool xwininfo xprop xmessage import python3; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+require_tools xdotool xwininfo xprop xmessage import python3
 start_window_manager || { echo "FAIL: openbox did not start on the virtual display"; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -a "$stage/Hubbix" "$work/Hubbix"
-rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+source "$(dirname "$0")/polling.sh"
+use_private_work
+copy_stage
 python3 "$(dirname "$0")/game_scaled_window.py" "$work/Hubbix"

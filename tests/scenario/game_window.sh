@@ -6,11 +6,8 @@
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the game in a real window" "$0" "$@"
-for tool in xdotool import python3; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp -a "$stage/Hubbix" "$work/Hubbix"
-rm -f "$work/Hubbix/options.ini" "$work/Hubbix/Zeppolo/hiscore.dat"
+require_tools xdotool import python3
+source "$(dirname "$0")/polling.sh"
+use_private_work
+copy_stage
 python3 "$(dirname "$0")/game_window.py" "$work/Hubbix"

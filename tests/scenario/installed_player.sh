@@ -19,9 +19,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: needs the superuser to install into a root-owned prefix and play as another user."
   exit 77
 fi
-for tool in setpriv xdotool xprop import python3; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+require_tools setpriv xdotool xprop import python3
 
 use_private_work
 chmod 755 "$work"

@@ -11,9 +11,7 @@ set -u
 source "$(dirname "$0")/virtual_display.sh" "the hand-over between the launcher and the game" "$0" "$@"
 source "$(dirname "$0")/polling.sh"
 
-for tool in xdotool; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+require_tools xdotool
 
 use_private_work
 

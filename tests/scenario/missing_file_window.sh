@@ -7,7 +7,7 @@
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the programs with a missing picture in a real window" "$0" "$@"
-command -v xdotool >/dev/null 2>&1 || { echo "FAIL: xdotool is not installed"; exit 1; }
+require_tools xdotool
 source "$(dirname "$0")/polling.sh"
 
 use_private_work

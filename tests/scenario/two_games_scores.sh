@@ -9,9 +9,7 @@ set -u
 
 source "$(dirname "$0")/virtual_display.sh" "two games scoring at once" "$0" "$@"
 source "$(dirname "$0")/polling.sh"
-for tool in xdotool python3; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+require_tools xdotool python3
 
 use_private_work
 copy_stage

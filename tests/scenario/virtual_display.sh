@@ -43,6 +43,14 @@ if [ "${1:-}" != "--inside" ]; then
 fi
 stage="$2"
 
+# Fails the scenario, naming the first of the tools it needs that is missing.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
+  done
+}
+
 # Starts openbox on the display, for scenarios that resize, maximise or switch a window to full
 # screen as a user would; waits until it manages windows. It ends with the display. False when
 # openbox is missing or does not come up.

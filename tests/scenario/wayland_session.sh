@@ -13,9 +13,7 @@ if ! command -v weston >/dev/null 2>&1; then
   echo "SKIPPED: weston is not installed (Debian package weston); Wayland was not checked."
   exit 77
 fi
-for tool in xdotool xwininfo import python3; do
-  command -v $tool >/dev/null 2>&1 || { echo "FAIL: $tool is not installed"; exit 1; }
-done
+require_tools xdotool xwininfo import python3
 source "$(dirname "$0")/polling.sh"
 use_private_work
 copy_stage
