@@ -56,27 +56,29 @@ void VirtualPad::Detach() {
   }
 }
 
+SDL_Joystick* VirtualPad::AttachController() {
+  SDL_VirtualJoystickDesc desc;
+  SDL_zero(desc);
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.name = "Virtual controller";
+  const int index = SDL_JoystickAttachVirtualEx(&desc);
+  if (index < 0) return nullptr;
+  SDL_Joystick* joystick = SDL_JoystickOpen(index);
+  if (joystick == nullptr) SDL_JoystickDetachVirtual(index);
+  return joystick;
+}
+
 bool VirtualPad::Run(const std::string& line) {
   std::istringstream words(line);
   std::string command;
   std::string name;
   words >> command >> name;
   if (command == "attach") {
-    SDL_VirtualJoystickDesc desc;
-    SDL_zero(desc);
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.name = "Virtual controller";
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
-    if (index < 0) return false;
-    // Opened here only to be driven; the program opens it as a controller on its added event.
-    SDL_Joystick* joystick = SDL_JoystickOpen(index);
-    if (joystick == nullptr) {
-      SDL_JoystickDetachVirtual(index);
-      return false;
-    }
+    SDL_Joystick* joystick = AttachController();
+    if (joystick == nullptr) return false;
     attached.push_back({SDL_JoystickInstanceID(joystick), joystick});
     return true;
   }

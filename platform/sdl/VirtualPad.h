@@ -37,6 +37,11 @@ class VirtualPad {
   // One command; false when it is not understood.
   bool Run(const std::string& line);
 
+  // Plugs in a virtual controller with every button and axis SDL names, and opens it as a
+  // joystick to be driven; the program opens it as a controller on its added event. Null, with
+  // SDL's reason, when SDL refuses.
+  static SDL_Joystick* AttachController();
+
  private:
   explicit VirtualPad(FILE* file);
   void Detach();

@@ -13,6 +13,7 @@
 #include "platform/Messages.h"
 #include "platform/PadDirections.h"
 #include "platform/Video.h"
+#include "platform/sdl/VirtualPad.h"
 
 namespace {
 
@@ -117,15 +118,8 @@ class ControllersTest : public ::testing::Test {
     return Keys(queue);
   }
   SDL_Joystick* Plug() {
-    SDL_VirtualJoystickDesc desc;
-    SDL_zero(desc);
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
-    EXPECT_GE(index, 0) << SDL_GetError();
-    SDL_Joystick* pad = SDL_JoystickOpen(index);
+    SDL_Joystick* pad = platform::VirtualPad::AttachController();
+    EXPECT_NE(pad, nullptr) << SDL_GetError();
     pads.push_back(pad);
     return pad;
   }
