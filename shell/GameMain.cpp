@@ -3,6 +3,7 @@
 #include "framework/ScreenManager.h"
 #include "game/Game.h"
 #include "game/PlayScreen.h"
+#include "platform/Process.h"
 #include "platform/Video.h"
 #include "shell/CommandLine.h"
 #include "shell/GameAudio.h"
@@ -39,6 +40,7 @@ const ShellFlavour kGame = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ReturnLargeBlocksToSystem();
   EnterProgramFolder();
   platform::SetVideo(platform::CreateSdlVideo());
   const std::string commandLine = JoinArguments(argc, argv);

@@ -3,6 +3,7 @@
 #include "framework/ScreenManager.h"
 #include "launcher/MenuScreen.h"
 #include "launcher/TitleScreen.h"
+#include "platform/Process.h"
 #include "platform/Video.h"
 #include "shell/CommandLine.h"
 #include "shell/Shell.h"
@@ -38,6 +39,7 @@ const ShellFlavour kLauncher = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::ReturnLargeBlocksToSystem();
   EnterProgramFolder();
   platform::SetVideo(platform::CreateSdlVideo());
   const std::string commandLine = JoinArguments(argc, argv);

@@ -1,5 +1,6 @@
 #include "platform/Process.h"
 
+#include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
 #include <strings.h>
@@ -188,6 +189,12 @@ ProcessStarter& GetProcessStarter() {
 
 void SetProcessStarter(ProcessStarter* starter) {
   installedStarter.store(starter);
+}
+
+void ReturnLargeBlocksToSystem() {
+  // A fixed line also keeps the C library from moving it; nothing the programs draw or play frame
+  // by frame needs a block this large.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 }
 
 }  // namespace platform

@@ -6,7 +6,8 @@ namespace platform {
 
 namespace {
 
-// How often SDL looks for controllers plugged in while none is present.
+// How often the device folder, or SDL once up, is looked at for controllers plugged in while
+// none is present.
 constexpr uint32_t kLookPeriodMs = 250;
 
 PadDirections::Direction DpadDirection(int sdlButton) {
@@ -56,14 +57,20 @@ uint32_t Controllers::ButtonKey(int sdlButton) {
 
 void Controllers::Start() {
   if (started) return;
+  started = true;
+  lastLook = SDL_GetTicks();
+  testPad = VirtualPad::FromEnvironment();
+  // The watch begins before the look, so that nothing plugged in between goes unseen.
+  if (testPad || !devices.Watch() || devices.AnyPresent()) StartSdl();
+}
+
+void Controllers::StartSdl() {
   // SDL would look for new devices at every event pump, a few system calls a frame even with
   // no controller anywhere; Poll updates them itself instead.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   // A machine without controller support still plays by mouse and keyboard.
-  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) return;
-  started = true;
+  sdlUp = SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   lastLook = SDL_GetTicks() - kLookPeriodMs;
-  testPad = VirtualPad::FromEnvironment();
 }
 
 void Controllers::Stop() {
@@ -72,7 +79,8 @@ void Controllers::Stop() {
   for (Pad& pad : pads)
     SDL_GameControllerClose(pad.controller);
   pads.clear();
-  SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  if (sdlUp) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  sdlUp = false;
   started = false;
 }
 
@@ -95,7 +103,7 @@ void Controllers::Remove(SDL_JoystickID id, MessageQueue& queue) {
 }
 
 bool Controllers::Translate(const SDL_Event& event, MessageQueue& queue) {
-  if (!started) return false;
+  if (!sdlUp) return false;
   switch (event.type) {
     case SDL_CONTROLLERDEVICEADDED: {
       // The event names a device index; a controller already open is not opened twice.
@@ -138,6 +146,14 @@ bool Controllers::Translate(const SDL_Event& event, MessageQueue& queue) {
 
 void Controllers::Poll(uint32_t now, MessageQueue& queue) {
   if (!started) return;
+  if (!sdlUp) {
+    // SDL, once up, reports the controller that woke it as plugged in.
+    if (now - lastLook < kLookPeriodMs) return;
+    lastLook = now;
+    if (!devices.Changed() || !devices.AnyPresent()) return;
+    StartSdl();
+    if (!sdlUp) return;
+  }
   if (testPad) testPad->Poll();
   // With a joystick present every frame reads it, so a press shows in the next frame; with none,
   // a look for one plugged in a few times a second is soon enough.

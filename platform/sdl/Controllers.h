@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/JoystickDevices.h"
 #include "platform/Messages.h"
 #include "platform/PadDirections.h"
 
@@ -25,9 +26,10 @@ class Controllers {
   Controllers(const Controllers&) = delete;
   Controllers& operator=(const Controllers&) = delete;
 
-  // Brings up SDL's controller support; the controllers already plugged in then arrive as added
-  // events. Without it the program simply has none. Also starts the test pad when the
-  // environment asks for one (VirtualPad).
+  // Brings up SDL's controller support, at once when a controller is plugged in or the
+  // environment asks for the test pad (VirtualPad), else once one is (JoystickDevices); the
+  // controllers already plugged in then arrive as added events. Without it the program simply has
+  // none.
   void Start();
   void Stop();
   // Takes the event when it is a controller's: true then.
@@ -48,11 +50,14 @@ class Controllers {
     SDL_JoystickID id;
     PadDirections directions;
   };
+  void StartSdl();
   Pad* Find(SDL_JoystickID id);
   void Remove(SDL_JoystickID id, MessageQueue& queue);
 
   bool started = false;
-  // When SDL last looked for controllers plugged in, on SDL's clock.
+  bool sdlUp = false;
+  JoystickDevices devices;
+  // When the device folder or SDL was last looked at for controllers plugged in, on SDL's clock.
   uint32_t lastLook = 0;
   std::vector<Pad> pads;
   std::unique_ptr<VirtualPad> testPad;

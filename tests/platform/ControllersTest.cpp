@@ -1,6 +1,7 @@
 // Game controllers: the directions as arrow keys with a dead zone and the keyboard's repeat
-// (worked out without SDL), and whole controllers plugged in and out through SDL's virtual
-// joysticks on the display-less driver, their buttons arriving as key messages.
+// (worked out without SDL), the look for a controller on the machine in stand-in device and class
+// folders, and whole controllers plugged in and out through SDL's virtual joysticks on the
+// display-less driver, their buttons arriving as key messages.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -10,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/JoystickDevices.h"
 #include "platform/Messages.h"
 #include "platform/PadDirections.h"
 #include "platform/Video.h"
 #include "platform/sdl/VirtualPad.h"
+#include "tests/common/TempFolder.h"
 
 namespace {
 
@@ -96,12 +99,63 @@ TEST(PadDirections, AHeldDirectionRepeatsLikeAKeyAndTheDpadWinsOverTheStick) {
   EXPECT_TRUE(Keys(queue).empty());
 }
 
+// Key capabilities as the kernel writes them on a 64-bit machine.
+constexpr const char* kPadKeys = "7cdb000000000000 0 0 0 0";  // an Xbox 360 pad: BTN_SOUTH...
+constexpr const char* kMouseKeys = "1f0000 0 0 0 0";          // BTN_LEFT to BTN_EXTRA
+constexpr const char* kTouchPadKeys = "6420 30000 0 0 0 0";   // BTN_TOUCH, tools, two buttons
+
+TEST(JoystickDevices, TellsAJoystickOrGamepadFromTheKernelsKeyBitmap) {
+  if (sizeof(long) != 8) GTEST_SKIP() << "the bitmaps below are written in 64-bit words";
+  using platform::JoystickDevices;
+  EXPECT_TRUE(JoystickDevices::HasJoystickButtons(kPadKeys));
+  // BTN_TRIGGER alone, a stick of the old kind; BTN_TRIGGER_HAPPY1 alone, twelve words long.
+  EXPECT_TRUE(JoystickDevices::HasJoystickButtons("100000000 0 0 0 0\n"));
+  EXPECT_TRUE(JoystickDevices::HasJoystickButtons("1 0 0 0 0 0 0 0 0 0 0 0"));
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons(kMouseKeys));
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons(kTouchPadKeys));
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons(
+      "1000000000007 ff9f207ac14057ff febeffdfffefffff fffffffffffffffe"));  // a keyboard
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons("0"));
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons(""));
+  EXPECT_FALSE(JoystickDevices::HasJoystickButtons("7cdb00000000000z 0 0 0 0"));
+}
+
+TEST(JoystickDevices, AControllerCountsOnceItsNodeIsThereAndTheWatchSeesItCome) {
+  if (sizeof(long) != 8) GTEST_SKIP() << "the bitmaps are written in 64-bit words";
+  testing_support::TempFolder root;
+  root.Write("class/event2/device/capabilities/key", kMouseKeys);
+  root.Write("class/event4/device/capabilities/key", kPadKeys);
+  // No device folder yet: no input device has been plugged in since the machine started.
+  platform::JoystickDevices devices(root / "input", root / "class");
+  ASSERT_TRUE(devices.Watch());
+  EXPECT_FALSE(devices.Changed());
+  EXPECT_FALSE(devices.AnyPresent());
+
+  root.Write("input/event2", "");
+  EXPECT_TRUE(devices.Changed());
+  EXPECT_FALSE(devices.AnyPresent()) << "a mouse is no controller";
+  root.Write("input/event4", "");
+  EXPECT_TRUE(devices.Changed()) << "the device folder made after the watch began is watched";
+  EXPECT_TRUE(devices.AnyPresent());
+  EXPECT_FALSE(devices.Changed());
+
+  std::filesystem::remove(root / "input/event4");
+  EXPECT_TRUE(devices.Changed());
+  EXPECT_FALSE(devices.AnyPresent());
+
+  // Without the kernel's description the machine cannot be watched for controllers.
+  platform::JoystickDevices undescribed(root / "input", root / "no-class");
+  EXPECT_FALSE(undescribed.Watch());
+}
+
 // Controllers as SDL sees them: virtual joysticks of the game-controller kind, driven from here.
 class ControllersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    unsetenv("ZEP_VIRTUAL_PAD");
+    // A program that drives a virtual pad brings up SDL's controller support at once, whatever
+    // the machine has plugged in; this one gives it no commands.
+    setenv("ZEP_VIRTUAL_PAD", "/dev/null", 1);
     video = platform::CreateSdlVideo();
     std::string reason;
     ASSERT_TRUE(video->Start(&reason)) << reason;
@@ -112,6 +166,7 @@ class ControllersTest : public ::testing::Test {
       if (pad != nullptr) Unplug(pad);
     }
     video.reset();
+    unsetenv("ZEP_VIRTUAL_PAD");
   }
   std::vector<Key> Pump() {
     video->PumpEvents(queue);
