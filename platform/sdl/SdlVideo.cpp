@@ -25,6 +25,7 @@
 #include "platform/sdl/ScopedVariable.h"
 #include "platform/sdl/WaylandPresenter.h"
 #include "platform/sdl/WindowManager.h"
+#include "platform/sdl/XConnection.h"
 
 namespace platform {
 
@@ -234,6 +235,7 @@ class SdlVideo : public Video {
         return false;
       }
     }
+    if (!wayland) xConnection = XConnection::Of(window);
     if (desc.icon) SetIcon(*desc.icon);
     fullScreen = desc.mode == WindowMode::kFullScreen;
     windowedPlace = {x, y, width, height};
@@ -263,6 +265,7 @@ class SdlVideo : public Video {
     staging = nullptr;
     // Its buffers live on the window's surface.
     presenter.reset();
+    xConnection = XConnection();
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     drawnSurface = nullptr;
@@ -532,20 +535,31 @@ class SdlVideo : public Video {
   }
 
   // Sleeps until the moment, but a key or mouse button that goes down or up meanwhile ends the
-  // wait at once, so the frame answers it now rather than a refresh later; other events are
-  // taken as they come. The window system's own wait does this without waking; with a
-  // controller attached SDL would poll for it every millisecond, so then this is a plain sleep.
-  // SDL waits in whole milliseconds: the wait ends within one of the moment, which the refresh
-  // grid absorbs, rather than waking twice a frame to sleep off the fraction.
+  // wait at once, so the frame answers it now rather than a refresh later; other events wait for
+  // the frame's own pump. On X the wait is on the connection itself; elsewhere it is SDL's, which
+  // takes the events in as they come. With a controller attached SDL would poll for it every
+  // millisecond, so then this is a plain sleep. The waits are in whole milliseconds: the wait ends
+  // within one of the moment, which the refresh grid absorbs, rather than waking twice a frame to
+  // sleep off the fraction.
   void WaitUnlessPressed(uint64_t until) {
     for (uint64_t now = NowMicros(); now < until; now = NowMicros()) {
       const uint64_t left = until - now;
+      const int milliseconds = static_cast<int>((left + 999) / 1000);
       if (SDL_NumJoysticks() > 0) {
         std::this_thread::sleep_for(std::chrono::microseconds(left));
         return;
       }
+      if (xConnection.Valid()) {
+        if (!xConnection.WaitForEvents(milliseconds)) return;
+        SDL_PumpEvents();
+        if (SDL_HasEvents(SDL_KEYDOWN, SDL_KEYUP) ||
+            SDL_HasEvents(SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP)) {
+          return;
+        }
+        continue;
+      }
       SDL_Event event;
-      if (SDL_WaitEventTimeout(&event, static_cast<int>((left + 999) / 1000)) == 0) return;
+      if (SDL_WaitEventTimeout(&event, milliseconds) == 0) return;
       Translate(event, Messages());
       switch (event.type) {
         case SDL_KEYDOWN:
@@ -731,6 +745,8 @@ class SdlVideo : public Video {
   SDL_Surface* staging = nullptr;
   // The window's pictures on Wayland, where SDL's window surface would need GL.
   std::unique_ptr<WaylandPresenter> presenter;
+  // The window's X connection, when it is on X.
+  XConnection xConnection;
   std::string appId;
 };
 
