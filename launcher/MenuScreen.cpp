@@ -31,9 +31,11 @@ constexpr SlotPosition kSlotPositions[MenuScreen::kSlots] = {
 constexpr int kPageNumberRight = 716;
 constexpr int kPageNumberY = 30;
 
-void SlotName(int slot, char* out, size_t size) {
-  std::snprintf(out, size, "button%d", slot + 1);
-}
+// The slots' button names, looked up every frame for a click.
+constexpr const char* kSlotNames[MenuScreen::kSlots] = {
+    "button1", "button2", "button3", "button4",  "button5",  "button6",
+    "button7", "button8", "button9", "button10", "button11", "button12",
+};
 
 }  // namespace
 
@@ -53,9 +55,8 @@ const GameRecord* MenuScreen::Game(int k) const {
 }
 
 Button* MenuScreen::SlotButton(int slot) const {
-  char name[24];
-  SlotName(slot, name, sizeof(name));
-  return Buttons() != nullptr ? Buttons()->Find(name) : nullptr;
+  if (slot < 0 || slot >= kSlots || Buttons() == nullptr) return nullptr;
+  return Buttons()->Find(kSlotNames[slot]);
 }
 
 void MenuScreen::FreeGames() {
@@ -77,10 +78,8 @@ int MenuScreen::Open(QZDirectDraw* directDraw, QZSurface* back) {
   AddButton(MakeStripButton("help", "Info.bmp", 637, 89, 2));
   AddButton(MakeStripButton("exit", "SmallExit.bmp", 718, 89, 2));
   for (int slot = 0; slot < kSlots; ++slot) {
-    char name[24];
-    SlotName(slot, name, sizeof(name));
-    Button* button =
-        MakeStripButton(name, "GameButton.bmp", kSlotPositions[slot].x, kSlotPositions[slot].y, 3);
+    Button* button = MakeStripButton(kSlotNames[slot], "GameButton.bmp", kSlotPositions[slot].x,
+                                     kSlotPositions[slot].y, 3);
     button->SetEnabled(0);
     AddButton(button);
   }
@@ -241,9 +240,7 @@ int MenuScreen::Update(int) {
   }
 
   for (int i = 0; i < kSlots; ++i) {
-    char name[24];
-    SlotName(i, name, sizeof(name));
-    if (!buttons->IsClicked(name)) continue;
+    if (!buttons->IsClicked(kSlotNames[i])) continue;
     if (count < page * kSlots + i + 1) {
       platform::GetProcessStarter().OpenAddress(kMakerSite);
     } else {

@@ -126,7 +126,8 @@ void DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops) {
   // Operations are joined wherever their targets overlap. Groups then overlap nowhere, so the
   // order between them does not matter; within one the queue's order is kept.
   const uint32_t count = static_cast<uint32_t>(ops.size());
-  std::vector<uint32_t> parent(count);
+  std::vector<uint32_t>& parent = work.parent;
+  parent.resize(count);
   for (uint32_t i = 0; i < count; ++i)
     parent[i] = i;
   auto root = [&parent](uint32_t i) {
@@ -136,11 +137,13 @@ void DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops) {
   };
   // Swept from the top: only operations whose rows reach down to one's top can overlap it, a few
   // at any height, where comparing every pair would cost more than the drawing it saves.
-  std::vector<uint64_t> order(count);
+  std::vector<uint64_t>& order = work.order;
+  order.resize(count);
   for (uint32_t i = 0; i < count; ++i)
     order[i] = Pack(ops[i].dst.top, static_cast<int32_t>(i));
   std::sort(order.begin(), order.end());
-  std::vector<uint32_t> open;
+  std::vector<uint32_t>& open = work.open;
+  open.clear();
   for (const uint64_t key : order) {
     const uint32_t i = static_cast<uint32_t>(key);
     const Rect& r = ops[i].dst;
@@ -155,7 +158,8 @@ void DrawQueue::GroupByOverlap(std::vector<DrawOp>& ops) {
   }
 
   // Keyed by the group's first operation, then by its own place: sorted, a group is a run.
-  std::vector<uint32_t> firstOf(count, count);
+  std::vector<uint32_t>& firstOf = work.firstOf;
+  firstOf.assign(count, count);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t r = root(i);
     if (firstOf[r] == count) firstOf[r] = i;

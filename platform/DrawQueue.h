@@ -84,6 +84,12 @@ class DrawQueue {
   // Room to arrange the queue in and its groups, kept from one frame to the next.
   std::vector<DrawOp> spare;
   std::vector<Group> groups;
+  struct {
+    std::vector<uint32_t> parent;
+    std::vector<uint64_t> order;
+    std::vector<uint32_t> open;
+    std::vector<uint32_t> firstOf;
+  } work;
   std::vector<Memo> memos;
 };
 

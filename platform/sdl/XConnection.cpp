@@ -2,7 +2,6 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
-#include <dlfcn.h>
 
 #include "platform/Descriptors.h"
 
@@ -16,13 +15,6 @@ XConnection XConnection::Of(SDL_Window* window) {
       info.subsystem != SDL_SYSWM_X11 || info.info.x11.display == nullptr) {
     return connection;
   }
-  // SDL loads Xlib at run time and keeps it loaded while its video runs; the copy it holds is the
-  // one to call.
-  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
-  if (xlib == nullptr) return connection;
-  connection.flush = reinterpret_cast<Flush>(dlsym(xlib, "XFlush"));
-  dlclose(xlib);
-  if (connection.flush == nullptr) return connection;
   connection.display = info.info.x11.display;
   connection.descriptor = ConnectionNumber(info.info.x11.display);
   return connection;
@@ -30,9 +22,8 @@ XConnection XConnection::Of(SDL_Window* window) {
 
 bool XConnection::WaitForEvents(int timeoutMilliseconds) const {
   if (display == nullptr) return false;
-  Display* x = static_cast<Display*>(display);
-  flush(x);
-  if (QLength(x) > 0) return true;
+  // No flush: SDL sends its requests out itself, and Xlib's flush reads the connection twice.
+  if (QLength(static_cast<Display*>(display)) > 0) return true;
   return WaitReadable(descriptor, timeoutMilliseconds);
 }
 

@@ -13,16 +13,14 @@ class XConnection {
   static XConnection Of(SDL_Window* window);
 
   bool Valid() const { return display != nullptr; }
-  // Sends what Xlib still holds, then waits up to the time for the server to send something, or
-  // returns at once when Xlib already holds events it read while it waited for a reply. False
-  // when the time ran out with nothing there.
+  // Waits up to the time for the server to send something, or returns at once when Xlib already
+  // holds events it read while it waited for a reply. False when the time ran out with nothing
+  // there.
   bool WaitForEvents(int timeoutMilliseconds) const;
 
  private:
-  using Flush = int (*)(void*);
   void* display = nullptr;
   int descriptor = -1;
-  Flush flush = nullptr;
 };
 
 }  // namespace platform
