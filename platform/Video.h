@@ -91,7 +91,7 @@ class Video {
   virtual void SetPresentWait(bool wait) = 0;
   // With presents waiting, waits for the next refresh now, and the next present goes at once: a
   // frame that waits here before it reads its input shows that input a refresh sooner. A press
-  // that arrives during the wait ends it early, its events already turned into messages.
+  // that arrives during the wait ends it early; the frame's pump then takes it.
   virtual void WaitForRefresh() = 0;
   // Switches between the window (captioned or borderless, as created) and full screen; false
   // when the window system refused, the mode then being unchanged.

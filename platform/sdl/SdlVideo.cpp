@@ -24,7 +24,6 @@
 #include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/ScopedVariable.h"
 #include "platform/sdl/WaylandPresenter.h"
-#include "platform/sdl/WindowManager.h"
 #include "platform/sdl/XConnection.h"
 
 namespace platform {
@@ -239,7 +238,7 @@ class SdlVideo : public Video {
     if (desc.icon) SetIcon(*desc.icon);
     fullScreen = desc.mode == WindowMode::kFullScreen;
     windowedPlace = {x, y, width, height};
-    if (fullScreen && !wayland && !WindowManagerLooksAfter(window)) {
+    if (fullScreen && !xConnection.WindowManagerLooksAfter()) {
       // SDL made the window full screen by asking a window manager that is not there.
       SDL_SetWindowFullscreen(window, 0);
       PlaceWithoutManager(true);
@@ -370,7 +369,7 @@ class SdlVideo : public Video {
   bool SetFullScreen(bool on) override {
     if (!window) return false;
     if (on == fullScreen) return true;
-    if (!WindowManagerLooksAfter(window)) {
+    if (!xConnection.WindowManagerLooksAfter()) {
       PlaceWithoutManager(on);
     } else if (SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
       return false;

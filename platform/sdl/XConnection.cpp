@@ -2,6 +2,9 @@
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <dlfcn.h>
+
+#include <cstdio>
 
 #include "platform/Descriptors.h"
 
@@ -25,6 +28,26 @@ bool XConnection::WaitForEvents(int timeoutMilliseconds) const {
   // No flush: SDL sends its requests out itself, and Xlib's flush reads the connection twice.
   if (QLength(static_cast<Display*>(display)) > 0) return true;
   return WaitReadable(descriptor, timeoutMilliseconds);
+}
+
+bool XConnection::WindowManagerLooksAfter() const {
+  if (display == nullptr) return true;
+  // SDL loads Xlib at run time; the copy it holds is the one to ask.
+  void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (xlib == nullptr) return true;
+  using InternAtom = Atom (*)(Display*, const char*, Bool);
+  using GetSelectionOwner = ::Window (*)(Display*, Atom);
+  auto internAtom = reinterpret_cast<InternAtom>(dlsym(xlib, "XInternAtom"));
+  auto getSelectionOwner = reinterpret_cast<GetSelectionOwner>(dlsym(xlib, "XGetSelectionOwner"));
+  bool looksAfter = true;
+  if (internAtom != nullptr && getSelectionOwner != nullptr) {
+    Display* x = static_cast<Display*>(display);
+    char selection[32];
+    std::snprintf(selection, sizeof(selection), "WM_S%d", DefaultScreen(x));
+    looksAfter = getSelectionOwner(x, internAtom(x, selection, False)) != None;
+  }
+  dlclose(xlib);
+  return looksAfter;
 }
 
 }  // namespace platform

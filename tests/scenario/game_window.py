@@ -357,10 +357,12 @@ def window_place(window):
 
 
 def wait_for(condition, seconds=10.0):
+    """The condition's first true value within the time, or its last value."""
     deadline = time.time() + seconds
     while time.time() < deadline:
-        if condition():
-            return True
+        result = condition()
+        if result:
+            return result
         time.sleep(0.1)
     return condition()
 

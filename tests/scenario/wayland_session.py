@@ -207,16 +207,7 @@ def crop(shot, width, ox, oy):
                     for y in range(600))
 
 
-def wait_for(what, seconds=15.0, step=0.1):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        result = what()
-        if result:
-            return result
-        time.sleep(step)
-    return None
-
-
+wait_for = gw.wait_for
 pids_of = gw.pids_of
 
 
@@ -262,7 +253,7 @@ def players_round(weston, launcher_dir, work, game_picture):
                                 stderr=subprocess.STDOUT)
     try:
         # 1. The launcher's page, at once.
-        at = wait_for(lambda: launcher_page.settled_at(weston))
+        at = wait_for(lambda: launcher_page.settled_at(weston), 15)
         if at is None:
             fail("the launcher's page did not show on Wayland: %s" % tail(log.name))
             return
@@ -281,7 +272,7 @@ def players_round(weston, launcher_dir, work, game_picture):
         note("\"Play\" started the game")
 
         # 3. The game's picture, and the keyboard focus: its first arrow shows the cell cursor.
-        at = wait_for(lambda: game_picture.settled_at(weston))
+        at = wait_for(lambda: game_picture.settled_at(weston), 15)
         if at is None:
             fail("the game's picture did not show after the hand-over")
             return
@@ -429,7 +420,7 @@ def both_displays(weston, launcher_dir, work, game_picture):
     the compositor is killed under it."""
     game, log = start_game(weston, launcher_dir, work, "game-both", True)
     try:
-        at = wait_for(lambda: game_picture.settled_at(weston))
+        at = wait_for(lambda: game_picture.settled_at(weston), 15)
         if at is None:
             fail("with both displays named, the game did not show on Wayland: %s" %
                  tail(log.name))
@@ -471,7 +462,7 @@ def scale_two(weston, launcher_dir, work, game_picture):
     weston.point_away()
     game, log = start_game(weston, launcher_dir, work, "game-scale-2")
     try:
-        at = wait_for(lambda: game_picture.settled_at(weston, 2))
+        at = wait_for(lambda: game_picture.settled_at(weston, 2), 15)
         if at is None:
             fail("at scale 2 the game's picture is not shown at twice its size")
         else:
