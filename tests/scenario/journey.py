@@ -256,15 +256,22 @@ def journey(mode, launcher_dir):
         fail("the cursor did not show at the top left of a settled board")
         return
     # Only the corner is read, which is quick: a group there is near, so that the moves fit well
-    # within the game's time.
-    corner = [(c, r) for r in range(4) for c in range(6)]
+    # within the game's time. A board may have no pair in its corner: the read then widens.
     board = [[None] * game_window.COLUMNS for _ in range(game_window.ROWS)]
-    for c, r in corner:
-        board[r][c] = reader.cell(shot, c, r, game_window.CURSOR_RING if (c, r) == (0, 0) else 0)
-    pairs = [(c, r) for c, r in corner if board[r][c] not in (None, "?") and
-             len(game_window.group_at(board, c, r)) >= 2]
+    read = set()
+    for columns, rows in ((6, 4), (12, 8), (game_window.COLUMNS, game_window.ROWS)):
+        corner = [(c, r) for r in range(rows) for c in range(columns)]
+        for c, r in corner:
+            if (c, r) not in read:
+                board[r][c] = reader.cell(shot, c, r,
+                                          game_window.CURSOR_RING if (c, r) == (0, 0) else 0)
+                read.add((c, r))
+        pairs = [(c, r) for c, r in corner if board[r][c] not in (None, "?") and
+                 len(game_window.group_at(board, c, r)) >= 2]
+        if pairs:
+            break
     if not pairs:
-        fail("no pair of balloons in the board's corner: %s" % board[:4])
+        fail("no pair of balloons on the board: %s" % board)
         return
     col, row = min(pairs, key=lambda p: p[0] + p[1])
     group = game_window.group_at(board, col, row)
