@@ -23,6 +23,10 @@ constexpr uint32_t WM_KEYUP = 0x101;
 // Keys pressed with Alt held that the window system keeps for itself (Alt+Enter).
 constexpr uint32_t WM_SYSKEYDOWN = 0x104;
 constexpr uint32_t WM_SYSKEYUP = 0x105;
+// A character typed while a text field takes typing, as the desktop's keyboard layout and input
+// method made it (dead keys and compose included): wParam is its Unicode code point, one message
+// per character, after the message of the key that typed it.
+constexpr uint32_t WM_UNICHAR = 0x109;
 constexpr uint32_t WM_SYSCOMMAND = 0x112;
 constexpr uint32_t WM_MOUSEMOVE = 0x200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x201;
