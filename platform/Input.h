@@ -1,8 +1,9 @@
 #pragma once
 // Keyboard and mouse-button state as the programs read it: a 256-byte table indexed by
 // DirectInput key codes (top bit set while a key is held), the held state by virtual-key code for
-// hot keys, and the mouse button bits (bit 0 left, bit 1 right). The window-system pump writes
-// them; tests inject them directly.
+// hot keys, and the mouse button bits (bit 0 left, bit 1 right). The key table follows the key
+// messages as the program takes them (FollowKeyMessage), the buttons the window-system pump;
+// tests inject them directly.
 
 #include <atomic>
 #include <cstdint>

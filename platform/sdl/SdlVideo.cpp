@@ -718,7 +718,8 @@ class SdlVideo : public Video {
             queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
             break;
           case SDL_WINDOWEVENT_FOCUS_LOST:
-            input.ReleaseAllKeys();
+            // The keys are let go when the program takes the message below, after the keys
+            // before it.
             input.SetMouseButtons(0);
             controllers.ReleaseAll(queue);
             swallowedEnter = {false, false};
@@ -759,16 +760,19 @@ class SdlVideo : public Video {
             if (!down || event.key.repeat) break;
           }
         }
+        // The key table takes the key by its place when the program takes this message
+        // (FollowKeyMessage), so every key known by place has one, even without a virtual key.
         const int dik = ScancodeToDik(code);
-        input.SetKey(dik, down);
         // Letter shortcuts follow the letter the layout puts on the key; other keys, their place.
         const int vk = LayoutVirtualKey(dik, LayoutCharacter(event.key.keysym.sym));
-        intptr_t flags = 0;
+        intptr_t flags = KeyPlaceBits(dik);
         if (down && event.key.repeat != 0) flags |= kKeyRepeated;
         if ((event.key.keysym.mod & KMOD_ALT) != 0) flags |= kKeyAltHeld;
         if ((event.key.keysym.mod & KMOD_CTRL) != 0) flags |= kKeyControlHeld;
         if ((event.key.keysym.mod & KMOD_SHIFT) != 0) flags |= kKeyShiftHeld;
-        if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
+        if (vk != 0 || dik != 0) {
+          queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
+        }
         break;
       }
       case SDL_TEXTINPUT: {

@@ -35,16 +35,22 @@ std::unique_ptr<platform::Video> StartDummyVideo() {
   return video;
 }
 
-// The messages of the pending events, as (id, wParam).
+// The messages of the pending events, as (id, wParam), taken as the program takes them.
 std::vector<std::pair<uint32_t, uintptr_t>> Pump(platform::Video& video) {
   platform::MessageQueue queue;
   video.PumpEvents(queue);
   std::vector<std::pair<uint32_t, uintptr_t>> seen;
   platform::Message m;
-  while (queue.Take(m))
+  while (queue.Take(m)) {
+    platform::FollowKeyMessage(m);
     seen.push_back({m.id, m.wParam});
+  }
   return seen;
 }
+
+// The flags of a key message, without the key's place.
+constexpr intptr_t kFlags = platform::kKeyRepeated | platform::kKeyAltHeld |
+                            platform::kKeyControlHeld | platform::kKeyShiftHeld;
 
 TEST(KeyMessages, CarryTheRepeatAltAndCtrlOfTheirOwnMoment) {
   std::unique_ptr<platform::Video> video = StartDummyVideo();
@@ -69,9 +75,14 @@ TEST(KeyMessages, CarryTheRepeatAltAndCtrlOfTheirOwnMoment) {
   std::vector<Seen> keys;
   int switches = 0;
   platform::Message m;
+  // The key table as each message is taken: a key is down from its own message on.
+  std::vector<bool> leftDownAt;
   while (queue.Take(m)) {
-    if (m.id == platform::WM_KEYDOWN || m.id == platform::WM_KEYUP)
+    platform::FollowKeyMessage(m);
+    if (m.id == platform::WM_KEYDOWN || m.id == platform::WM_KEYUP) {
       keys.push_back({m.id, m.wParam, m.lParam});
+      leftDownAt.push_back(platform::Input().KeyTable()[0xCB] != 0);
+    }
     // Alt+Enter is the window's own switch, never a key the program sees.
     if (m.id == platform::WM_SYSKEYDOWN && m.wParam == platform::VK_RETURN) ++switches;
   }
@@ -80,16 +91,18 @@ TEST(KeyMessages, CarryTheRepeatAltAndCtrlOfTheirOwnMoment) {
   const intptr_t ctrl = platform::kKeyControlHeld;
   EXPECT_EQ(keys[1].id, platform::WM_KEYDOWN);
   EXPECT_EQ(keys[1].key, 0x25u);
-  EXPECT_EQ(keys[1].flags, ctrl);
-  EXPECT_EQ(keys[2].flags, ctrl | platform::kKeyRepeated);
+  EXPECT_EQ(keys[1].flags & kFlags, ctrl);
+  EXPECT_EQ(platform::KeyPlaceOf(keys[1].flags), 0xCB);  // the left arrow's place
+  EXPECT_EQ(keys[2].flags & kFlags, ctrl | platform::kKeyRepeated);
   EXPECT_EQ(keys[3].id, platform::WM_KEYUP);
-  EXPECT_EQ(keys[3].flags, ctrl);
-  EXPECT_EQ(keys[4].flags, 0);
+  EXPECT_EQ(keys[3].flags & kFlags, ctrl);
+  EXPECT_EQ(keys[4].flags & kFlags, 0);
   EXPECT_EQ(keys[5].key, 0x20u);
-  EXPECT_EQ(keys[5].flags, platform::kKeyAltHeld);
+  EXPECT_EQ(keys[5].flags & kFlags, platform::kKeyAltHeld);
   EXPECT_EQ(keys[6].key, 0x20u);
-  EXPECT_EQ(keys[6].flags, 0);
-  // The key table, read later, no longer knows that Ctrl came with the Left.
+  EXPECT_EQ(keys[6].flags & kFlags, 0);
+  EXPECT_EQ(leftDownAt, (std::vector<bool>{false, true, true, false, false, false, false}));
+  // The key table, read at the end, no longer knows that Ctrl came with the Left.
   EXPECT_EQ(platform::Input().KeyTable()[0x1D], 0);
 
   platform::Input().ReleaseAllKeys();
@@ -120,7 +133,9 @@ TEST(KeyMessages, LettersAreWhatTheLayoutPrintsOnTheKeysOtherKeysTheirPlace) {
   // The key table keeps the places: the key right of L is the United States semicolon.
   EXPECT_NE(platform::Input().KeyTable()[0x27], 0);
   EXPECT_EQ(platform::Input().KeyTable()[0x32], 0x80);  // the comma, at the place of M
-  platform::Input().ReleaseAllKeys();
+  // Losing the focus lets go of them, when its message is taken.
+  platform::FollowKeyMessage({platform::WM_ACTIVATE, platform::WA_INACTIVE, 0});
+  EXPECT_EQ(platform::Input().KeyTable()[0x27], 0);
   video->Stop();
 }
 

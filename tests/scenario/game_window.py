@@ -11,6 +11,7 @@ Ctrl with an arrow blows the cursor's row, and the cursor's frame must stand whe
 Exit code: the number of failed checks.
 """
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -52,6 +53,67 @@ def read_bmp(path):
         end = start + 3 * width
         rows.append(list(zip(data[start + 2:end:3], data[start + 1:end:3], data[start:end:3])))
     return width, abs(height), rows
+
+
+def sheet_characters():
+    """The characters of a font sheet in the order of its glyphs, read from the list the generator
+    and the programs share (framework/FontRepertoire.h)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    text = open(os.path.join(here, "..", "..", "framework", "FontRepertoire.h")).read()
+    ranges = text[text.index("kSheetRanges[]"):]
+    ranges = ranges[ranges.index("{") + 1:ranges.index("};")]
+    return [c for first, last in re.findall(r"\{\s*(0x[0-9A-Fa-f]+)\s*,\s*(0x[0-9A-Fa-f]+)\s*\}", ranges)
+            for c in range(int(first, 16), int(last, 16) + 1)]
+
+
+class Lettering:
+    """One of the launcher's font sheets, cut into glyphs as the programs cut it, to tell whether a
+    picture shows a text drawn with it."""
+
+    BLUE = (0, 0, 255)
+
+    def __init__(self, path, spacing=None):
+        width, self.height, self.rows = read_bmp(path)
+        empty = [all(self.rows[y][x] == self.BLUE for y in range(self.height))
+                 for x in range(width)]
+        glyphs, x = [], 0
+        while x < width:
+            if empty[x]:
+                x += 1
+                continue
+            left = x
+            while x < width and not empty[x]:
+                x += 1
+            glyphs.append((left, x))
+        codes = sheet_characters()
+        self.glyphs = dict(zip(codes, glyphs))
+        self.placeholder = glyphs[len(codes)]
+        widest = max(right - left for left, right in glyphs[:94])
+        self.space = int(widest * 0.5)
+        self.spacing = int(widest * 0.1) if spacing is None else spacing
+
+    def pixels(self, text, x, y):
+        """The opaque pixels the text draws from (x, y), as {(x, y): (r, g, b)}."""
+        out = {}
+        for character in text:
+            if character in " \u00a0":
+                x += self.space
+                continue
+            left, right = self.glyphs.get(ord(character), self.placeholder)
+            for gx in range(left, right):
+                for gy in range(self.height):
+                    if self.rows[gy][gx] != self.BLUE:
+                        out[(x + gx - left, y + gy)] = self.rows[gy][gx]
+            x += right - left + self.spacing
+        return out
+
+    def shown(self, shot, text, x, y):
+        """Whether the 800 x 600 picture shows every pixel of the text at (x, y)."""
+        for (px, py), colour in self.pixels(text, x, y).items():
+            i = (py * 800 + px) * 3
+            if any(abs(shot[i + k] - colour[k]) > 2 * TOLERANCE for k in range(3)):
+                return False
+        return True
 
 
 class Screen:
