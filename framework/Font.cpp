@@ -108,8 +108,8 @@ const Font::Glyph* Font::Shown(uint32_t code) const {
 }
 
 int Font::CodeWidth(uint32_t code) const {
-  if (IsSpace(code) || (IsControl(code) && code != kDelete)) return spaceWidth;
   if (code == kDelete) return 0;  // DEL has no glyph and is not drawn either
+  if (IsSpace(code) || IsControl(code)) return spaceWidth;
   const Glyph* glyph = Shown(code);
   return glyph != nullptr ? glyph->width + spacing : 0;
 }

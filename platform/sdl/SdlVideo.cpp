@@ -498,6 +498,14 @@ class SdlVideo : public Video {
     scaler.SetView(ScaledView::Fit(width, height, kPictureWidth, kPictureHeight));
   }
 
+  // The client area in window units and in pixels, which differ on a scaled output.
+  void ClientSizes(int* width, int* height, int* pixelWidth, int* pixelHeight) const {
+    *width = *height = *pixelWidth = *pixelHeight = 0;
+    if (!window) return;
+    SDL_GetWindowSize(window, width, height);
+    SDL_GetWindowSizeInPixels(window, pixelWidth, pixelHeight);
+  }
+
   // A picture rectangle in window units, where SDL places an input method's windows.
   SDL_Rect WindowRectOf(const PixelRect& area) const {
     const ScaledView& view = scaler.View();
@@ -506,10 +514,7 @@ class SdlVideo : public Video {
     int height = 0;
     int pixelWidth = 0;
     int pixelHeight = 0;
-    if (window) {
-      SDL_GetWindowSize(window, &width, &height);
-      SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
-    }
+    ClientSizes(&width, &height, &pixelWidth, &pixelHeight);
     const auto toWindow = [](int64_t pixels, int units, int pixelUnits) {
       return pixelUnits > 0 ? static_cast<int>(pixels * units / pixelUnits)
                             : static_cast<int>(pixels);
@@ -533,10 +538,7 @@ class SdlVideo : public Video {
     int height = 0;
     int pixelWidth = 0;
     int pixelHeight = 0;
-    if (window) {
-      SDL_GetWindowSize(window, &width, &height);
-      SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
-    }
+    ClientSizes(&width, &height, &pixelWidth, &pixelHeight);
     if (width > 0 && height > 0) {
       x = static_cast<int>(static_cast<int64_t>(x) * pixelWidth / width);
       y = static_cast<int>(static_cast<int64_t>(y) * pixelHeight / height);

@@ -62,8 +62,8 @@ def sheet_characters():
     text = open(os.path.join(here, "..", "..", "framework", "FontRepertoire.h")).read()
     ranges = text[text.index("kSheetRanges[]"):]
     ranges = ranges[ranges.index("{") + 1:ranges.index("};")]
-    return [c for first, last in re.findall(r"\{\s*(0x[0-9A-Fa-f]+)\s*,\s*(0x[0-9A-Fa-f]+)\s*\}", ranges)
-            for c in range(int(first, 16), int(last, 16) + 1)]
+    pairs = re.findall(r"\{\s*(0x[0-9A-Fa-f]+)\s*,\s*(0x[0-9A-Fa-f]+)\s*\}", ranges)
+    return [c for first, last in pairs for c in range(int(first, 16), int(last, 16) + 1)]
 
 
 class Lettering:
@@ -114,6 +114,57 @@ class Lettering:
             if any(abs(shot[i + k] - colour[k]) > 2 * TOLERANCE for k in range(3)):
                 return False
         return True
+
+
+def ini_value(path, section, key):
+    """The value of a key of an INI file (UTF-8), None when it is not there."""
+    current = None
+    try:
+        for line in open(path, encoding="utf-8", errors="replace"):
+            line = line.strip()
+            if line.startswith("["):
+                current = line.strip("[]").lower()
+            elif "=" in line and current == section.lower():
+                k, v = line.split("=", 1)
+                if k.strip().lower() == key.lower():
+                    return v.strip()
+    except OSError:
+        pass
+    return None
+
+
+def first_score(path):
+    """Name and score of the hall of fame's first entry, or None."""
+    try:
+        data = open(path, "rb").read()
+    except OSError:
+        return None
+    if len(data) < 4 + 260:
+        return None
+    name = data[4:4 + 256].split(b"\0")[0].decode("utf-8", "replace")
+    return name, struct.unpack("<i", data[4 + 256:4 + 260])[0]
+
+
+# Keys by their X keycodes, so that the layout decides what they type. On AZERTY: the letters of
+# "Amélie Zoé", and an address whose ê is the dead circumflex (the key right of P) and an e; the
+# digits need Shift. The e-mail's ĝ, a letter of Latin Extended-A, comes from the same dead key,
+# which the plain C locale's own compose table does not know. On QWERTZ: ü and ß have keys of
+# their own, and Z and Y are where a United States keyboard has Y and Z.
+FRENCH_NAME = "Am\u00e9lie Zo\u00e9"
+FRENCH_KEYS = ["shift+24", "47", "11", "46", "31", "26", "65", "shift+25", "32", "11"]
+FRENCH_ADDRESS = "12 rue de la F\u00eate"
+FRENCH_ADDRESS_KEYS = ["shift+10", "shift+11", "65", "27", "30", "26", "65", "40", "26", "65",
+                       "46", "24", "65", "shift+41", "34", "26", "28", "26"]
+FRENCH_EMAIL = "zoe\u011d@exemple.fr"
+FRENCH_EMAIL_KEYS = ["25", "32", "26", "34", "42", "ISO_Level3_Shift+19", "26", "53", "26", "47",
+                     "33", "46", "26", "shift+59", "41", "27"]
+GERMAN_NAME = "J\u00fcrgen Wei\u00df"
+GERMAN_KEYS = ["shift+44", "34", "27", "42", "26", "57", "65", "shift+25", "26", "31", "20"]
+GERMAN_ADDRESS = "Zwinger 8, Bayreuth"
+GERMAN_ADDRESS_KEYS = ["shift+29", "25", "31", "57", "42", "26", "27", "65", "17", "59", "65",
+                       "shift+56", "38", "52", "27", "26", "30", "28", "43"]
+# The key marked M on AZERTY: right of L, where a United States keyboard has its semicolon.
+AZERTY_M = "47"
 
 
 class Screen:

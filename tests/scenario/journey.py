@@ -27,9 +27,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window  # noqa: E402  (the board reader and the rules of a pop)
+from game_window import (  # noqa: E402  (what the player types, key by key)
+    AZERTY_M, FRENCH_ADDRESS, FRENCH_ADDRESS_KEYS, FRENCH_EMAIL, FRENCH_EMAIL_KEYS, FRENCH_KEYS,
+    FRENCH_NAME, GERMAN_ADDRESS, GERMAN_ADDRESS_KEYS, GERMAN_KEYS, GERMAN_NAME)
 
 # The game scenario's checks count into the same total.
 fail, note = game_window.fail, game_window.note
+ini_value, first_score = game_window.ini_value, game_window.first_score
 wait_until, pids_of = game_window.wait_for, game_window.pids_of
 started = []
 
@@ -49,34 +53,6 @@ def window_named(pattern):
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
                          capture_output=True, text=True).stdout.split()
     return out[0] if out else None
-
-
-def ini_value(path, section, key):
-    current = None
-    try:
-        for line in open(path, encoding="utf-8", errors="replace"):
-            line = line.strip()
-            if line.startswith("["):
-                current = line.strip("[]").lower()
-            elif "=" in line and current == section.lower():
-                k, v = line.split("=", 1)
-                if k.strip().lower() == key.lower():
-                    return v.strip()
-    except OSError:
-        pass
-    return None
-
-
-def first_score(path):
-    """Name and score of the hall of fame's first entry, or None."""
-    try:
-        data = open(path, "rb").read()
-    except OSError:
-        return None
-    if len(data) < 4 + 260:
-        return None
-    name = data[4:4 + 256].split(b"\0")[0].decode("utf-8", "replace")
-    return name, struct.unpack("<i", data[4 + 256:4 + 260])[0]
 
 
 def near(a, b, tolerance=10):
@@ -140,28 +116,6 @@ class Input:
                 key = self.KEYS["left" if action == "stick left" else action]
                 subprocess.run(["xdotool", "key", key], check=True)
             time.sleep(0.12)
-
-
-# Keys by their X keycodes, so that the layout decides what they type. On AZERTY: the letters of
-# "Amélie Zoé", and an address whose ê is the dead circumflex (the key right of P) and an e; the
-# digits need Shift. The e-mail's ĝ, a letter of Latin Extended-A, comes from the same dead key,
-# which the plain C locale's own compose table does not know. On QWERTZ: ü and ß have keys of
-# their own, and Z and Y are where a United States keyboard has Y and Z.
-FRENCH_NAME = "Am\u00e9lie Zo\u00e9"
-FRENCH_KEYS = ["shift+24", "47", "11", "46", "31", "26", "65", "shift+25", "32", "11"]
-FRENCH_ADDRESS = "12 rue de la F\u00eate"
-FRENCH_ADDRESS_KEYS = ["shift+10", "shift+11", "65", "27", "30", "26", "65", "40", "26", "65",
-                       "46", "24", "65", "shift+41", "34", "26", "28", "26"]
-FRENCH_EMAIL = "zoe\u011d@exemple.fr"
-FRENCH_EMAIL_KEYS = ["25", "32", "26", "34", "42", "ISO_Level3_Shift+19", "26", "53", "26", "47",
-                     "33", "46", "26", "shift+59", "41", "27"]
-GERMAN_NAME = "J\u00fcrgen Wei\u00df"
-GERMAN_KEYS = ["shift+44", "34", "27", "42", "26", "57", "65", "shift+25", "26", "31", "20"]
-GERMAN_ADDRESS = "Zwinger 8, Bayreuth"
-GERMAN_ADDRESS_KEYS = ["shift+29", "25", "31", "57", "42", "26", "27", "65", "17", "59", "65",
-                       "shift+56", "38", "52", "27", "26", "30", "28", "43"]
-# The key marked M on AZERTY: right of L, where a United States keyboard has its semicolon.
-AZERTY_M = "47"
 
 
 def type_keys(keys):

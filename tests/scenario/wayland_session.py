@@ -11,9 +11,10 @@ the game runs out of time with the player's result in hiscore.dat. Then the keyb
 French one: the key marked M on it brings the launcher back on the game's title page with the
 keyboard focus, the hall of fame shows the German name, the players dialog takes "Amélie Zoé" and
 a dead key, and Esc ends the launcher; each window names its desktop entry as its app id. The
-layouts are the X display's (setxkbmap), which weston's X11 backend takes for its own keymap. Then the game, started with both displays named and no
-driver chosen, must take Wayland, load no GL driver, and end within 2 s of the compositor's death
-with one line and code 1. A second weston has an output of scale 2: the
+layouts are the X display's (setxkbmap): weston's X11 backend builds its keymap from the layout
+the X display names, not from its own configuration. Then the game, started with both displays
+named and no driver chosen, must take Wayland, load no GL driver, and end within 2 s of the
+compositor's death with one line and code 1. A second weston has an output of scale 2: the
 game's first window takes its size from the desktop's logical size and draws its picture sharp
 from a buffer of twice its size; this weston is shut down in order under it.
 
@@ -33,6 +34,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window as gw  # noqa: E402  (the board reader and the rules)
+from game_window import (  # noqa: E402  (what the player types, key by key)
+    AZERTY_M, FRENCH_ADDRESS, FRENCH_ADDRESS_KEYS, FRENCH_KEYS, FRENCH_NAME, GERMAN_ADDRESS,
+    GERMAN_ADDRESS_KEYS, GERMAN_KEYS, GERMAN_NAME)
 
 SOCKET = "zep-wayland"
 OUTPUT_W, OUTPUT_H = 1024, 768
@@ -233,46 +237,6 @@ class GameView:
         return crop(self.weston.grab(), self.weston.width, self.ox, self.oy)
 
 
-# Keys by their X keycodes, so that weston's keymap decides what they type (see journey.py).
-GERMAN_NAME = "J\u00fcrgen Wei\u00df"
-GERMAN_KEYS = ["shift+44", "34", "27", "42", "26", "57", "65", "shift+25", "26", "31", "20"]
-GERMAN_ADDRESS = "Zwinger 8, Bayreuth"
-GERMAN_ADDRESS_KEYS = ["shift+29", "25", "31", "57", "42", "26", "27", "65", "17", "59", "65",
-                       "shift+56", "38", "52", "27", "26", "30", "28", "43"]
-FRENCH_NAME = "Am\u00e9lie Zo\u00e9"
-FRENCH_KEYS = ["shift+24", "47", "11", "46", "31", "26", "65", "shift+25", "32", "11"]
-FRENCH_ADDRESS = "12 rue de la F\u00eate"
-FRENCH_ADDRESS_KEYS = ["shift+10", "shift+11", "65", "27", "30", "26", "65", "40", "26", "65",
-                       "46", "24", "65", "shift+41", "34", "26", "28", "26"]
-AZERTY_M = "47"
-
-
-def ini_value(path, section, key):
-    current = None
-    try:
-        for line in open(path, encoding="utf-8", errors="replace"):
-            line = line.strip()
-            if line.startswith("["):
-                current = line.strip("[]").lower()
-            elif "=" in line and current == section.lower():
-                name, value = line.split("=", 1)
-                if name.strip().lower() == key.lower():
-                    return value.strip()
-    except OSError:
-        pass
-    return None
-
-
-def first_score(path):
-    try:
-        data = open(path, "rb").read()
-    except OSError:
-        return None
-    if len(data) < 4 + 260 or data[4] == 0:
-        return None
-    return data[4:4 + 256].split(b"\0")[0].decode("utf-8", "replace")
-
-
 def edit_player(weston, view, launcher_dir, name, keys, address, address_keys):
     """The players dialog from the title page at view: the first player's name and address
     cleared and typed by keycodes, then its "Enter" button. True when options.ini holds them
@@ -282,7 +246,8 @@ def edit_player(weston, view, launcher_dir, name, keys, address, address_keys):
     time.sleep(0.5)
     weston.keys(*(["BackSpace"] * 12 + keys + ["Tab"] + ["BackSpace"] * 20 + address_keys))
     weston.click(view.ox + 53 + 474 + 10, view.oy + 18 + 471 + 10)
-    stored = lambda: (ini_value(options, "Player1", "name"), ini_value(options, "Player1", "address"))
+    stored = lambda: (gw.ini_value(options, "Player1", "name"),
+                      gw.ini_value(options, "Player1", "address"))
     if not wait_for(lambda: stored() == (name, address), 5):
         fail("the players dialog stored %r, not %r" % (stored(), (name, address)))
         return False
@@ -405,7 +370,7 @@ def players_round(weston, launcher_dir, work, game_picture):
 
         # 6. The clock runs out: the result enters hiscore.dat under the player's line.
         scores = os.path.join(game_dir, "hiscore.dat")
-        entry = wait_for(lambda: first_score(scores), 60)
+        entry = wait_for(lambda: (gw.first_score(scores) or (None,))[0], 60)
         line = ":".join([GERMAN_NAME, GERMAN_ADDRESS, "", "Y"])
         if entry != line:
             fail("the hall of fame's first entry is %r, not %r" % (entry, line))
