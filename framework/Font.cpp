@@ -1,6 +1,22 @@
 #include "framework/Font.h"
 
 #include "framework/SurfaceRoutines.h"
+#include "platform/Utf8.h"
+
+namespace {
+
+constexpr uint32_t kNoBreakSpace = 0xA0;
+constexpr uint32_t kDelete = 0x7F;
+
+// Characters that take no glyph: spaces advance, the others are drawn as nothing.
+bool IsSpace(uint32_t code) {
+  return code == ' ' || code == kNoBreakSpace;
+}
+bool IsControl(uint32_t code) {
+  return code < 0x20 || code == kDelete;
+}
+
+}  // namespace
 
 Font::Font() {
   for (Glyph& g : glyphs)
@@ -36,30 +52,30 @@ int Font::Load(const char* path) {
     return true;
   };
 
-  int result = 1;
+  // Only a sheet that runs out before its 94th glyph fails; the glyphs after them are optional.
+  int found = 0;
   int x = 0;
   for (Glyph& g : glyphs) {
-    if (x > sheetWidth) {
-      result = 0;
-      break;
-    }
+    if (x > sheetWidth) break;
     while (x < sheetWidth && emptyColumn(x))
       ++x;
     // The sheet ran out before this glyph: it is not there (rather than a glyph past the edge).
-    if (x >= sheetWidth) {
-      result = 0;
-      break;
-    }
+    if (x >= sheetWidth) break;
     const int left = x++;
     while (!emptyColumn(x))
       ++x;
     const int right = x++;
     g = {left, right, right - left};
+    ++found;
   }
   UnlockSurface(sheet);
+  const int result = found >= kGlyphCount ? 1 : 0;
 
+  // Measured on "!" to "~" only, as sheets of those alone always were: the letters beyond them
+  // (and the placeholder) change neither the space nor the spacing of any text.
   int widest = 0;
-  for (const Glyph& g : glyphs) {
+  for (int i = 0; i < kGlyphCount; ++i) {
+    const Glyph& g = glyphs[i];
     if (g.left != -1 && g.width > widest) widest = g.width;
   }
   spaceWidth = static_cast<int>(widest * 0.5);
@@ -73,50 +89,87 @@ const Font::Glyph* Font::GlyphOf(char c) const {
   return &glyphs[code - kFirstChar];
 }
 
+const Font::Glyph* Font::GlyphOfCode(uint32_t code) const {
+  const int index = SheetGlyphIndex(code);
+  return index < 0 ? nullptr : &glyphs[index];
+}
+
+const Font::Glyph* Font::Placeholder() const {
+  const Glyph* own = &glyphs[kPlaceholderGlyph];
+  if (own->left != -1) return own;
+  const Glyph* question = GlyphOf('?');
+  return question->left != -1 ? question : nullptr;
+}
+
+const Font::Glyph* Font::Shown(uint32_t code) const {
+  const Glyph* glyph = GlyphOfCode(code);
+  if (glyph != nullptr && glyph->left != -1) return glyph;
+  return Placeholder();
+}
+
+int Font::CodeWidth(uint32_t code) const {
+  if (code == kDelete) return 0;  // DEL has no glyph and is not drawn either
+  if (IsSpace(code) || IsControl(code)) return spaceWidth;
+  const Glyph* glyph = Shown(code);
+  return glyph != nullptr ? glyph->width + spacing : 0;
+}
+
 int Font::CharWidth(char c) const {
-  const int code = static_cast<unsigned char>(c);
-  // Bytes of 0x80 and above count as below "!" (they were signed characters).
-  if (code < kFirstChar || code >= 0x80) return spaceWidth;
-  const Glyph* glyph = GlyphOf(c);
-  if (glyph == nullptr) return 0;  // DEL has no glyph and is not drawn either
-  return glyph->width + spacing;
+  const auto byte = static_cast<unsigned char>(c);
+  return CodeWidth(byte < 0x80 ? byte : platform::kReplacementCharacter);
 }
 
 int Font::TextWidth(const char* text) const {
   if (text == nullptr) return 0;
   int total = 0;
-  for (const char* p = text; *p != '\0'; ++p)
-    total += CharWidth(*p);
+  uint32_t code = 0;
+  for (size_t at = 0, step = 0; (step = platform::DecodeUtf8(text + at, 4, &code)) != 0; at += step)
+    total += CodeWidth(code);
   return total;
 }
 
-int Font::DrawChar(QZSurface* target, char c, int x, int y) const {
-  if (c == ' ') return spaceWidth;
-  const Glyph* glyph = GlyphOf(c);
-  if (glyph == nullptr || glyph->left == -1 || glyph->right == -1) return 0;
+int Font::Blit(QZSurface* target, const Glyph& glyph, int x, int y) const {
   if (target != nullptr && sheet != nullptr) {
-    const platform::Rect from{glyph->left, 0, glyph->right, height};
-    const platform::Rect to{x, y, x + glyph->width, y + height};
+    const platform::Rect from{glyph.left, 0, glyph.right, height};
+    const platform::Rect to{x, y, x + glyph.width, y + height};
     target->Blit(&to, sheet, &from, platform::kBlitKeySource | platform::kBlitWait);
   }
-  return glyph->width + spacing;
+  return glyph.width + spacing;
+}
+
+int Font::DrawCode(QZSurface* target, uint32_t code, int x, int y) const {
+  if (IsSpace(code)) return spaceWidth;
+  if (IsControl(code)) return 0;
+  const Glyph* glyph = Shown(code);
+  return glyph != nullptr ? Blit(target, *glyph, x, y) : 0;
+}
+
+int Font::DrawChar(QZSurface* target, char c, int x, int y) const {
+  const auto byte = static_cast<unsigned char>(c);
+  return DrawCode(target, byte < 0x80 ? byte : platform::kReplacementCharacter, x, y);
 }
 
 int Font::DrawText(QZSurface* target, const char* text, int x, int y, int align, int limit) const {
   if (text == nullptr) return 1;
   // Texts are meant to be shorter than kMaxText; a longer one is cut rather than overrun.
-  size_t length = 0;
-  while (length < static_cast<size_t>(kMaxText - 1) && text[length] != '\0')
-    ++length;
+  const size_t length = platform::Utf8Prefix(text, static_cast<size_t>(kMaxText - 1));
+  uint32_t codes[kMaxText];
+  size_t count = 0;
+  for (size_t at = 0, step = 0;
+       count < kMaxText &&
+       (step = platform::DecodeUtf8(text + at, length - at, &codes[count])) != 0;
+       at += step) {
+    ++count;
+  }
   if (align == 0) {
-    for (size_t i = 0; i < length; ++i) {
-      if (limit != -1 && x + CharWidth(text[i]) >= limit) break;
-      x += DrawChar(target, text[i], x, y);
+    for (size_t i = 0; i < count; ++i) {
+      if (limit != -1 && x + CodeWidth(codes[i]) >= limit) break;
+      x += DrawCode(target, codes[i], x, y);
     }
   } else if (align == 1) {
-    for (size_t i = length; i > 0; --i) {
-      x -= CharWidth(text[i - 1]);
-      DrawChar(target, text[i - 1], x, y);
+    for (size_t i = count; i > 0; --i) {
+      x -= CodeWidth(codes[i - 1]);
+      DrawCode(target, codes[i - 1], x, y);
     }
   }
   return 1;

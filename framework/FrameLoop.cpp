@@ -41,6 +41,8 @@ int PumpMessages() {
   platform::Message message;
   while (platform::PeekMessage(message)) {
     ScanKeys(QZGetKeys());
+    // A character typed by the key just scanned joins the queue after it.
+    if (message.id == platform::WM_UNICHAR) PushCharacter(static_cast<uint32_t>(message.wParam));
     if (message.id == platform::WM_QUIT) {
       platform::Messages().PostQuit(static_cast<int>(message.wParam));
       return 1;

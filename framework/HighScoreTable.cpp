@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -41,10 +42,7 @@ bool HighScoreTable::Insert(const char* name, int32_t score) {
 
   // The name is taken before the rows move: it may be one of this table's own names.
   HighScoreEntry entered{};
-  if (name != nullptr) {
-    const size_t length = strnlen(name, sizeof entered.name - 1);
-    memcpy(entered.name, name, length);
-  }
+  platform::CopyUtf8(entered.name, sizeof entered.name, name);
   entered.score = score;
 
   for (size_t j = entries.size() - 1; j > at; --j)

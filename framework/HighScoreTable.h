@@ -29,7 +29,7 @@ class HighScoreTable {
 
   // Enters the result above the first entry it beats (strictly greater, so an equal score goes
   // below the older one); the last entry drops out. A score that beats none, 0 or less, does
-  // not enter. Names are cut to 255 characters.
+  // not enter. Names (UTF-8) are cut to 255 bytes, at a character boundary.
   bool Insert(const char* name, int32_t score);
 
   int Count() const { return static_cast<int>(entries.size()); }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/Input.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -16,39 +17,6 @@ struct KeyState {
 };
 
 KeyState keyState = {};
-
-// Characters by key code, without and with shift; 0 where a key has none.
-struct KeyChars {
-  char plain;
-  char shifted;
-};
-
-struct CharTable {
-  KeyChars keys[256];
-  CharTable() : keys() {
-    const char* rowDigits = "1234567890";
-    const char* rowDigitsShifted = "!@#$%^&*()";
-    for (int i = 0; i < 10; ++i)
-      keys[0x02 + i] = {rowDigits[i], rowDigitsShifted[i]};
-    keys[0x0D] = {'=', '+'};
-    const char* rowQ = "qwertyuiop[]";
-    const char* rowQShifted = "QWERTYUIOP{}";
-    for (int i = 0; i < 12; ++i)
-      keys[0x10 + i] = {rowQ[i], rowQShifted[i]};
-    const char* rowA = "asdfghjkl;'`";
-    const char* rowAShifted = "ASDFGHJKL:\"~";
-    for (int i = 0; i < 12; ++i)
-      keys[0x1E + i] = {rowA[i], rowAShifted[i]};
-    keys[0x2B] = {'\\', '|'};
-    const char* rowZ = "zxcvbnm,./";
-    const char* rowZShifted = "ZXCVBNM<>?";
-    for (int i = 0; i < 10; ++i)
-      keys[0x2C + i] = {rowZ[i], rowZShifted[i]};
-    keys[platform::DIK_SPACE] = {' ', ' '};
-  }
-};
-
-const CharTable kChars;
 
 }  // namespace
 
@@ -87,8 +55,18 @@ void ResetKeys() {
   memset(keyState.held, 0, sizeof keyState.held);
 }
 
-char KeyChar(uint32_t event) {
-  if (event > (kKeyShift | 0xFF)) return 0;
-  const KeyChars& chars = kChars.keys[event & 0xFF];
-  return (event & kKeyShift) != 0 ? chars.shifted : chars.plain;
+void PushCharacter(uint32_t code) {
+  if (code != 0 && code < kKeyText) PushKey(kKeyText | code);
+}
+
+void PushText(const char* text) {
+  uint32_t code = 0;
+  for (size_t at = 0, step = 0;
+       text != nullptr && (step = platform::DecodeUtf8(text + at, 4, &code)) != 0; at += step) {
+    PushCharacter(code);
+  }
+}
+
+uint32_t KeyChar(uint32_t event) {
+  return (event & kKeyText) != 0 ? event & ~kKeyText : 0;
 }

@@ -1,13 +1,18 @@
 #pragma once
-// The key queue: the 256-byte DirectInput key table (QZGetKeys) turned into key-down events.
-// The shell scans the table after every window message; the control with the keyboard focus
-// drains the queue. One queue per program, used on the user-interface thread only.
+// The key queue: the 256-byte DirectInput key table (QZGetKeys) turned into key-down events,
+// with the characters typed into text fields among them in the order they came. The shell scans
+// the table after every window message; the control with the keyboard focus drains the queue.
+// One queue per program, used on the user-interface thread only.
 //
-// An event is the DirectInput key code in bits 0 to 7, plus kKeyShift when a shift key was held.
+// A key event is the DirectInput key code in bits 0 to 7, plus kKeyShift when a shift key was
+// held: a key by its place, whatever the layout prints on it. A character event is a character
+// as the desktop's layout and input method typed it (a WM_UNICHAR message): its Unicode code
+// point plus kKeyText.
 
 #include <cstdint>
 
 constexpr uint32_t kKeyShift = 0x100;
+constexpr uint32_t kKeyText = 0x80000000u;
 
 // Queues one event for every key whose top bit is set in table and was not down at the last
 // scan, in key-code order. Shift counts as held when the table's left-shift byte is non-zero,
@@ -24,6 +29,11 @@ void ClearKeys();
 // Pending events dropped and every key counted as released; for tests and a fresh process.
 void ResetKeys();
 
-// The printable character of an event on a United States layout (shift giving the upper
-// symbol), or 0 for a key without one.
-char KeyChar(uint32_t event);
+// Queues a typed character (a code point of 1 or more).
+void PushCharacter(uint32_t code);
+// Queues the characters of a UTF-8 text, as typing them would.
+void PushText(const char* text);
+
+// The character of an event: the code point of a character event, 0 for a key event (the
+// characters a key types come as character events of their own, from the player's layout).
+uint32_t KeyChar(uint32_t event);

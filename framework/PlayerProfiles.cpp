@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Profile.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -29,6 +30,21 @@ std::string FieldText(const char (&field)[N]) {
 
 void SectionName(int n, char* out, size_t size) {
   snprintf(out, size, "Player%d", n + 1);
+}
+
+// The joined line always fits the high-score name: no field is ever cut in it.
+static_assert(3 * (kPlayerFieldSize - 1) + 1 + 3 < kPlayerLineSize,
+              "name, address, email, send and three colons fit a player line");
+
+// Reads a text field of a player's section, cut to the field at a character boundary. A value
+// longer than the field is read with room to spare first, so that the cut is ours, never the
+// profile reader's byte count inside a character.
+template <size_t N>
+void ReadTextField(const char* section, const char* key, const char* defaultValue, char (&field)[N],
+                   const char* path) {
+  char value[4 * N];
+  platform::ReadProfileString(section, key, defaultValue, value, sizeof value, path);
+  platform::CopyUtf8(field, N, value);
 }
 
 }  // namespace
@@ -72,9 +88,9 @@ void PlayerProfiles::ReadPlayer(int n) {
   char section[16];
   SectionName(n, section, sizeof section);
   PlayerRecord& player = players[n];
-  platform::ReadProfileString(section, "name", section, player.name, sizeof player.name, path);
-  platform::ReadProfileString(section, "address", "", player.address, sizeof player.address, path);
-  platform::ReadProfileString(section, "email", "", player.email, sizeof player.email, path);
+  ReadTextField(section, "name", section, player.name, path);
+  ReadTextField(section, "address", "", player.address, path);
+  ReadTextField(section, "email", "", player.email, path);
   platform::ReadProfileString(section, "send", "Y", player.send, sizeof player.send, path);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 constexpr int kPlayerCount = 8;
+// The texts are UTF-8: at most 63 bytes each, never cut inside a character.
 constexpr int kPlayerFieldSize = 64;
 // Size of the buffer PlayerLine writes: the high-score name field.
 constexpr int kPlayerLineSize = 256;
@@ -35,7 +36,8 @@ class PlayerProfiles {
   int Current() const { return current; }
 
   // Fills player n (0 to 7) from section "Player<n+1>"; missing entries take their defaults
-  // (name: the section name, address and email empty, send "Y"). Values are cut to the fields.
+  // (name: the section name, address and email empty, send "Y"). Values are cut to the fields,
+  // at a character boundary; bytes that are not UTF-8 are kept as they are.
   void ReadPlayer(int n);
   // Writes the record to section "Player<n+1>", then reads player n back into the table.
   void WritePlayer(int n, const PlayerRecord& record);

@@ -4,6 +4,7 @@
 
 #include "framework/Keyboard.h"
 #include "framework/Timer.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -11,9 +12,21 @@ constexpr uint32_t kKeyBackspace = 0x0E;
 constexpr uint32_t kKeyTab = 0x0F;
 constexpr uint32_t kKeyEnter = 0x1C;
 
+// The field the desktop's typing goes to; one at a time.
+const TextField* typingField = nullptr;
+
+// Characters that are editing or no characters at all: the C0 and C1 controls and DEL.
+bool IsControl(uint32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
 }  // namespace
 
 TextField::~TextField() {
+  if (typingField == this) {
+    typingField = nullptr;
+    QZSetTextInput(0, 0, 0, 0, 0);
+  }
   delete[] text;
   if (!fontsShared) fonts.DeleteAll();
   delete cursor;
@@ -74,6 +87,23 @@ void TextField::SetCursor(const char* path) {
 void TextField::SetFocus(int v) {
   if (!focus) ClearKeys();
   focus = v;
+  UpdateTyping();
+}
+
+void TextField::SetEditable(int v) {
+  editable = v;
+  UpdateTyping();
+}
+
+void TextField::UpdateTyping() {
+  const bool wanted = focus != 0 && editable != 0;
+  if (wanted && typingField != this) {
+    typingField = this;
+    QZSetTextInput(1, x + originX, y + originY, width, height);
+  } else if (!wanted && typingField == this) {
+    typingField = nullptr;
+    QZSetTextInput(0, 0, 0, 0, 0);
+  }
 }
 
 int TextField::HitTest(int px, int py) const {
@@ -101,9 +131,9 @@ int TextField::OnClick(int px, int py) {
 uint32_t TextField::HandleKeys() {
   if (!focus || !editable) return 0;
   for (uint32_t event = PopKey(); event != 0; event = PopKey()) {
-    const char c = KeyChar(event);
-    if (c != 0) {
-      InsertChar(c);
+    const uint32_t code = KeyChar(event);
+    if (code != 0) {
+      InsertCode(code);
     } else if (event == kKeyBackspace) {
       Backspace();
     } else if (event == kKeyEnter) {
@@ -116,18 +146,25 @@ uint32_t TextField::HandleKeys() {
   return 0;
 }
 
-void TextField::InsertChar(char c) {
-  if (text == nullptr || length + 1 >= capacity - 1) return;
+bool TextField::InsertCode(uint32_t code) {
+  char encoded[4];
+  const size_t bytes = IsControl(code) ? 0 : platform::EncodeUtf8(code, encoded);
+  // The text and its terminator must fit the buffer, which is the size of the stored field.
+  if (text == nullptr || bytes == 0 || length + static_cast<int>(bytes) > capacity - 1)
+    return false;
   // Measured with font 0 whatever the field shows; without a font only the capacity limits.
   const Font* font = FontAt(0);
-  if (font != nullptr && font->TextWidth(text) + font->CharWidth(c) >= width) return;
-  text[length++] = c;
+  if (font != nullptr && font->TextWidth(text) + font->CodeWidth(code) >= width) return false;
+  for (size_t i = 0; i < bytes; ++i)
+    text[length++] = encoded[i];
   text[length] = '\0';
+  return true;
 }
 
 void TextField::Backspace() {
-  if (length > 0) --length;
-  if (text != nullptr) text[length] = '\0';
+  if (text == nullptr) return;
+  length -= static_cast<int>(platform::LastCharacterLength(text, static_cast<size_t>(length)));
+  text[length] = '\0';
 }
 
 const Font* TextField::DrawingFont() const {
@@ -146,8 +183,14 @@ void TextField::Draw(QZSurface* target) {
     cursor->SetFrameTime(GetTime() + kBlinkMs);
     blink = 1 - blink;
   }
+  // An input method's unfinished text shows where it will go, the cursor after it.
+  int textWidth = font != nullptr ? font->TextWidth(Text()) : 0;
+  const char* composing = typingField == this ? QZGetComposition() : "";
+  if (font != nullptr && composing[0] != '\0') {
+    font->DrawText(target, composing, left + textWidth, top, 0, left + width);
+    textWidth += font->TextWidth(composing);
+  }
   if (editable && focus && blink == 1 && cursor != nullptr) {
-    const int textWidth = font != nullptr ? font->TextWidth(Text()) : 0;
     cursor->SetPosition(left + textWidth, top);
     cursor->DrawTo(target);
   }

@@ -9,12 +9,14 @@
 #include "launcher/Players.h"
 #include "launcher/StripButton.h"
 #include "platform/Messages.h"
+#include "platform/Utf8.h"
 
 namespace {
 
 constexpr uint32_t kKeyTab = 0x0F;
 constexpr uint32_t kKeyEnter = 0x1C;
-constexpr int kFieldCapacity = 64;
+// The record's field size: a line takes what the options file keeps, 63 bytes of UTF-8.
+constexpr int kFieldCapacity = kPlayerFieldSize;
 
 struct Box {
   int x;
@@ -149,9 +151,10 @@ int PlayersDialog::OnFrame(int x, int y, uint32_t mouseButtons) {
 
   if (buttons->IsClicked("enter")) {
     if (record != nullptr) {
-      std::snprintf(record->name, sizeof(record->name), "%s", fields[0]->Text());
-      std::snprintf(record->address, sizeof(record->address), "%s", fields[1]->Text());
-      std::snprintf(record->email, sizeof(record->email), "%s", fields[2]->Text());
+      // The lines hold no more than the record does; the copies are bounded all the same.
+      platform::CopyUtf8(record->name, sizeof(record->name), fields[0]->Text());
+      platform::CopyUtf8(record->address, sizeof(record->address), fields[1]->Text());
+      platform::CopyUtf8(record->email, sizeof(record->email), fields[2]->Text());
       if (buttons->Find("yesno") != nullptr) {
         std::snprintf(record->send, sizeof(record->send), "%s", send == 1 ? "Y" : "N");
       }

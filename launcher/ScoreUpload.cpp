@@ -5,6 +5,7 @@
 #include <string>
 
 #include "launcher/Maker.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -32,17 +33,32 @@ bool NeedsEscape(unsigned char c) {
   }
 }
 
-// The escaped form of one byte: one character, or three for an escape.
+// The escaped form of one byte: one character, or three for an escape. The bytes of a character
+// beyond ASCII are escaped too: the query carries UTF-8, percent-encoded.
 std::string EscapedByte(unsigned char c) {
-  if (!NeedsEscape(c)) return std::string(1, static_cast<char>(c));
+  if (!NeedsEscape(c) && c < 0x80) return std::string(1, static_cast<char>(c));
   static const char kDigits[] = "0123456789abcdef";
   return std::string{'%', kDigits[c >> 4], kDigits[c & 0x0F]};
 }
 
+// The escaped form of the character at the start of text, and in *taken the bytes it spans; a
+// byte that is not UTF-8 goes as U+FFFD, so that the query is always UTF-8.
+std::string EscapedCharacter(const char* text, size_t* taken) {
+  uint32_t code = 0;
+  *taken = platform::DecodeUtf8(text, 4, &code);
+  char encoded[4];
+  const size_t bytes = platform::EncodeUtf8(code, encoded);
+  std::string out;
+  for (size_t i = 0; i < bytes; ++i)
+    out += EscapedByte(static_cast<unsigned char>(encoded[i]));
+  return out;
+}
+
 std::string Escaped(const char* text) {
   std::string out;
-  for (const char* p = text; *p != '\0'; ++p)
-    out += EscapedByte(static_cast<unsigned char>(*p));
+  size_t taken = 0;
+  for (size_t at = 0; text[at] != '\0'; at += taken)
+    out += EscapedCharacter(text + at, &taken);
   return out;
 }
 
@@ -53,8 +69,9 @@ size_t EscapeQueryText(const char* text, char* out, size_t size) {
   size_t used = 0;
   size_t taken = 0;
   if (text != nullptr) {
-    for (; text[taken] != '\0'; ++taken) {
-      const std::string piece = EscapedByte(static_cast<unsigned char>(text[taken]));
+    size_t step = 0;
+    for (; text[taken] != '\0'; taken += step) {
+      const std::string piece = EscapedCharacter(text + taken, &step);
       if (used + piece.size() + 1 > size) break;
       std::memcpy(out + used, piece.data(), piece.size());
       used += piece.size();

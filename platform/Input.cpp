@@ -101,6 +101,17 @@ constexpr KeyPair kKeyPairs[] = {
     {0xA5, 0xB8},
 };
 
+// The punctuation keys of a United States keyboard by the character they type.
+struct PunctuationKey {
+  uint32_t character;
+  int virtualKey;
+};
+
+constexpr PunctuationKey kPunctuationKeys[] = {
+    {';', 0xBA}, {'=', 0xBB}, {',', 0xBC},  {'-', 0xBD}, {'.', 0xBE},  {'/', 0xBF},
+    {'`', 0xC0}, {'[', 0xDB}, {'\\', 0xDC}, {']', 0xDD}, {'\'', 0xDE},
+};
+
 }  // namespace
 
 void InputState::SetKey(int dik, bool down) {
@@ -153,6 +164,20 @@ int VirtualKeyToDik(int virtualKey) {
 int DikToVirtualKey(int dik) {
   for (const KeyPair& p : kKeyPairs) {
     if (p.dik == dik) return p.virtualKey;
+  }
+  return 0;
+}
+
+int LayoutVirtualKey(int dik, uint32_t character) {
+  if (character >= 'a' && character <= 'z') return static_cast<int>('A' + (character - 'a'));
+  const int place = DikToVirtualKey(dik);
+  if (place < 'A' || place > 'Z') return place;
+  // A letter's place whose key types no ASCII letter here. A character beyond ASCII is a letter of
+  // another script (or an accented one): such keys keep their place, as Windows numbers them, so
+  // that a Greek or Russian layout still has every letter shortcut. An ASCII one is punctuation.
+  if (character == 0 || character >= 0x80) return place;
+  for (const PunctuationKey& key : kPunctuationKeys) {
+    if (key.character == character) return key.virtualKey;
   }
   return 0;
 }

@@ -1,11 +1,13 @@
 #pragma once
 // Keyboard and mouse-button state as the programs read it: a 256-byte table indexed by
 // DirectInput key codes (top bit set while a key is held), the held state by virtual-key code for
-// hot keys, and the mouse button bits (bit 0 left, bit 1 right). The window-system pump writes
-// them; tests inject them directly.
+// hot keys, and the mouse button bits (bit 0 left, bit 1 right). The key table follows the key
+// messages as the program takes them (FollowKeyMessage), the buttons the window-system pump;
+// tests inject them directly.
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -28,6 +30,11 @@ class InputState {
   int16_t AsyncKeyState(int virtualKey) const;
   void ReleaseAllKeys();
 
+  // The text an input method is composing and has not yet typed (a word being written, the
+  // accent of a dead key with some methods); shown where typing goes. Empty when there is none.
+  void SetComposition(const std::string& text) { composition = text; }
+  const std::string& Composition() const { return composition; }
+
   // Mouse buttons: written by the event pump, read from the timer thread.
   void SetMouseButtons(uint32_t bits) { mouseButtons.store(bits, std::memory_order_relaxed); }
   void SetMouseButton(int index, bool down);
@@ -35,6 +42,7 @@ class InputState {
 
  private:
   uint8_t keys[256] = {};
+  std::string composition;
   std::atomic<uint32_t> mouseButtons{0};
 };
 
@@ -43,5 +51,11 @@ InputState& Input();
 // Code conversions. Zero when a key has no counterpart.
 int VirtualKeyToDik(int virtualKey);
 int DikToVirtualKey(int dik);
+// The virtual-key code of a key in the player's layout, from its place (dik) and the character
+// the layout gives it without modifiers (0 when none): a key that bears a letter is that letter,
+// wherever it sits (the M of an AZERTY keyboard is 'M'); a key that bears a letter on a United
+// States keyboard but none here is its punctuation, or nothing; every other key, and every key of
+// a layout of another script, is its place.
+int LayoutVirtualKey(int dik, uint32_t character);
 
 }  // namespace platform

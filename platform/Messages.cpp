@@ -1,5 +1,6 @@
 #include "platform/Messages.h"
 
+#include "platform/Input.h"
 #include "platform/Video.h"
 
 namespace platform {
@@ -35,7 +36,24 @@ MessageQueue& Messages() {
 bool PeekMessage(Message& out) {
   MessageQueue& queue = Messages();
   GetVideo().PumpEvents(queue);
-  return queue.Take(out);
+  if (!queue.Take(out)) return false;
+  FollowKeyMessage(out);
+  return true;
+}
+
+void FollowKeyMessage(const Message& message) {
+  switch (message.id) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      // Messages without a place (a controller's buttons) leave the table alone.
+      Input().SetKey(KeyPlaceOf(message.lParam), message.id == WM_KEYDOWN);
+      break;
+    case WM_ACTIVATE:
+      if (LowWord(message.wParam) == static_cast<int>(WA_INACTIVE)) Input().ReleaseAllKeys();
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace platform

@@ -23,6 +23,10 @@ constexpr uint32_t WM_KEYUP = 0x101;
 // Keys pressed with Alt held that the window system keeps for itself (Alt+Enter).
 constexpr uint32_t WM_SYSKEYDOWN = 0x104;
 constexpr uint32_t WM_SYSKEYUP = 0x105;
+// A character typed while a text field takes typing, as the desktop's keyboard layout and input
+// method made it (dead keys and compose included): wParam is its Unicode code point, one message
+// per character, after the message of the key that typed it.
+constexpr uint32_t WM_UNICHAR = 0x109;
 constexpr uint32_t WM_SYSCOMMAND = 0x112;
 constexpr uint32_t WM_MOUSEMOVE = 0x200;
 constexpr uint32_t WM_LBUTTONDOWN = 0x201;
@@ -68,6 +72,15 @@ constexpr intptr_t kKeyAltHeld = intptr_t{1} << 29;
 constexpr intptr_t kKeyControlHeld = intptr_t{1} << 25;
 constexpr intptr_t kKeyShiftHeld = intptr_t{1} << 26;
 
+// Bits 16 to 24 of a key message's lParam, as on Windows: the key's place, its DirectInput key
+// code (bits 16 to 22, and bit 24 for the extended keys, DirectInput's 0x80); 0 for none.
+inline intptr_t KeyPlaceBits(int dik) {
+  return (static_cast<intptr_t>(dik & 0x7F) << 16) | ((dik & 0x80) != 0 ? intptr_t{1} << 24 : 0);
+}
+inline int KeyPlaceOf(intptr_t lParam) {
+  return static_cast<int>((lParam >> 16) & 0x7F) | (((lParam >> 24) & 1) != 0 ? 0x80 : 0);
+}
+
 struct Message {
   uint32_t id;
   uintptr_t wParam;
@@ -111,7 +124,14 @@ class MessageQueue {
 MessageQueue& Messages();
 
 // Moves pending window-system events into the queue, then takes the oldest message without
-// waiting (PeekMessage with removal). False when nothing is waiting.
+// waiting (PeekMessage with removal), and lets the key table follow it (FollowKeyMessage). False
+// when nothing is waiting.
 bool PeekMessage(Message& out);
+
+// The key table takes a key's change when its message is taken, not when the window system
+// reported it: so after each message the table holds the keys down as of that message, in the
+// order of the messages, also for a key that went down and up between two pumps; and the
+// window's loss of the focus (WM_ACTIVATE, WA_INACTIVE) lets go of every key there.
+void FollowKeyMessage(const Message& message);
 
 }  // namespace platform

@@ -98,6 +98,12 @@ class Video {
   virtual bool SetFullScreen(bool fullScreen) = 0;
   virtual bool IsFullScreen() const = 0;
 
+  // Starts or stops typing into a text field: while on, the characters the desktop's keyboard
+  // layout and input method make arrive as WM_UNICHAR messages, an input method's composition
+  // shows in InputState, and the desktop may show its on-screen keyboard. area is the field in
+  // picture pixels, where an input method places its own windows. Off after Start.
+  virtual void SetTextInput(bool on, const PixelRect& area) = 0;
+
   // Turns pending window-system events into messages on the queue.
   virtual void PumpEvents(MessageQueue& queue) = 0;
 
@@ -137,6 +143,10 @@ class MemoryVideo : public Video {
   void WaitForRefresh() override { ++refreshWaits; }
   bool SetFullScreen(bool fullScreen) override;
   bool IsFullScreen() const override { return window.mode == WindowMode::kFullScreen; }
+  void SetTextInput(bool on, const PixelRect& area) override {
+    textInput = on;
+    textInputArea = area;
+  }
   void PumpEvents(MessageQueue& queue) override;
   std::string ActivationToken() override { return activationToken; }
 
@@ -165,6 +175,8 @@ class MemoryVideo : public Video {
   std::atomic<int> presents{0};
   int fullScreenSwitches = 0;
   int refreshWaits = 0;
+  bool textInput = false;
+  PixelRect textInputArea;
   // The parts the last present was told had changed.
   std::vector<PixelRect> lastChanged;
   int lastOriginX = 0;

@@ -223,6 +223,14 @@ const uint8_t* QZGetKeys() {
   return platform::Input().KeyTable();
 }
 
+void QZSetTextInput(int on, int x, int y, int width, int height) {
+  platform::GetVideo().SetTextInput(on != 0, {x, y, width, height});
+}
+
+const char* QZGetComposition() {
+  return platform::Input().Composition().c_str();
+}
+
 void QZGetMouseData(int* x, int* y, uint32_t* buttons) {
   if (x) *x = 0;
   if (y) *y = 0;

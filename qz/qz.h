@@ -49,6 +49,12 @@ float QZGetFPS();
 // Draws text with the built-in font on the back buffer; returns the width drawn in pixels.
 int QZPrintString(const char* text, int x, int y);
 const uint8_t* QZGetKeys();
+// Typing into a text field: while on, the characters the desktop's keyboard layout and input
+// method make arrive as WM_UNICHAR messages (the key table keeps the keys by their place). The
+// rectangle is the field, in picture pixels, for the input method's own windows.
+void QZSetTextInput(int on, int x, int y, int width, int height);
+// What an input method is composing and has not typed yet, UTF-8; "" when nothing.
+const char* QZGetComposition();
 // The third value receives the button bits (bit 0 left, bit 1 right); safe on the timer thread.
 void QZGetMouseData(int* x, int* y, uint32_t* buttons);
 // A new surface holding the Windows bitmap, or null when the file cannot be loaded. The caller

@@ -12,6 +12,7 @@ packages=(
   pulseaudio pulseaudio-utils
   xvfb xauth xdotool imagemagick python3 openbox x11-utils weston libdecor-0-plugin-1-cairo
   desktop-file-utils appstream lintian dpkg-dev file fakeroot
+  x11-xkb-utils
 )
 
 missing=()

@@ -1,12 +1,16 @@
-// The launcher's four bitmap font sheets and the text cursor. A sheet is one row of the 94
-// glyphs "!" to "~" separated by fully transparent columns; the program finds the glyphs by
-// scanning for those columns, so every column inside a glyph keeps at least one opaque pixel.
-// Glyph edges are blended onto the flat colour of the fields the font is drawn on, which keeps
-// the lettering smooth although the sheet itself has only opaque and transparent pixels.
+// The launcher's four bitmap font sheets and the text cursor. A sheet is one row of glyphs in
+// the order of framework/FontRepertoire.h ("!" to "~", the Latin letters beyond ASCII, a
+// placeholder) separated by fully transparent columns; the program finds the glyphs by scanning
+// for those columns, so every column inside a glyph keeps at least one opaque pixel. Glyph edges
+// are blended onto the flat colour of the fields the font is drawn on, which keeps the lettering
+// smooth although the sheet itself has only opaque and transparent pixels.
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
+#include "framework/FontRepertoire.h"
 #include "tools/Art.h"
 #include "tools/Groups.h"
 
@@ -14,7 +18,6 @@ namespace zepgen {
 
 namespace {
 
-constexpr int kFirst = 33, kLast = 126;
 constexpr int kGap = 2;              // transparent columns between glyphs
 constexpr float kThreshold = 0.14f;  // coverage below this stays transparent
 
@@ -24,12 +27,40 @@ struct SheetStyle {
   Color matte;
 };
 
-Bitmap FontSheet(const SheetStyle& style) {
+// What stands for a character no sheet holds: an empty box as tall as a capital letter, so that
+// it reads as "a letter is missing here" rather than as any letter. Its columns all hold ink (the
+// sides, or the top and bottom edges), so the box stays one glyph on the sheet.
+GlyphImage PlaceholderBox(const Font& font) {
+  const GlyphImage capital = RenderGlyph(font, 'H');
+  GlyphImage box;
+  box.height = std::max(capital.top, 6);
+  box.top = box.height;
+  box.width = std::max(5, static_cast<int>(std::lround(box.height * 0.6)));
+  box.coverage.assign(static_cast<size_t>(box.width) * box.height, 0.0f);
+  for (int y = 0; y < box.height; ++y)
+    for (int x = 0; x < box.width; ++x)
+      if (x == 0 || y == 0 || x == box.width - 1 || y == box.height - 1)
+        box.coverage[static_cast<size_t>(y) * box.width + x] = 1.0f;
+  return box;
+}
+
+// An empty bitmap when the face lacks one of the sheet's characters: the face's own "missing"
+// box would stand in for it without a word, looking like the placeholder.
+Bitmap FontSheet(const SheetStyle& style, std::string* missing) {
   std::vector<GlyphImage> glyphs;
+  for (int index = 0; index < kSheetCharacters; ++index) {
+    const uint32_t code = SheetCharacter(index);
+    if (!HasGlyph(style.font, code)) {
+      char name[16];
+      std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+      *missing = name;
+      return Bitmap(1, 1);
+    }
+    glyphs.push_back(RenderGlyph(style.font, code));
+  }
+  glyphs.push_back(PlaceholderBox(style.font));
   int ascent = 0, descent = 0;
-  for (int cp = kFirst; cp <= kLast; ++cp) {
-    glyphs.push_back(RenderGlyph(style.font, static_cast<unsigned>(cp)));
-    const GlyphImage& g = glyphs.back();
+  for (const GlyphImage& g : glyphs) {
     ascent = std::max(ascent, g.top);
     descent = std::max(descent, g.height - g.top);
   }
@@ -82,19 +113,33 @@ Bitmap FontSheet(const SheetStyle& style) {
 }  // namespace
 
 void MakeFontSheets(Output& out) {
-  SheetStyle normal{{Face::Sans, 15}, Hex(0x1A2A5A), kPlate};
-  SheetStyle highlight{{Face::SansBold, 15}, Hex(0xC8400A), kPlate};
-  SheetStyle black{{Face::SansBold, 16}, Hex(0x141420), kHallOddRow};
-  SheetStyle purple{{Face::SansBold, 16}, Hex(0x7A1FA0), kHallEvenRow};
-  Bitmap normalSheet = FontSheet(normal);
-  Bitmap highlightSheet = FontSheet(highlight);
-  out.WriteBitmap(Folder::Launcher, "n_font.bmp", normalSheet);
-  out.WriteBitmap(Folder::Launcher, "h_font.bmp", highlightSheet);
-  out.WriteBitmap(Folder::Launcher, "HallBlackFont.bmp", FontSheet(black));
-  out.WriteBitmap(Folder::Launcher, "HallPurpleFont.bmp", FontSheet(purple));
+  const SheetStyle normal{{Face::Sans, 15}, Hex(0x1A2A5A), kPlate};
+  const SheetStyle highlight{{Face::SansBold, 15}, Hex(0xC8400A), kPlate};
+  const SheetStyle black{{Face::SansBold, 16}, Hex(0x141420), kHallOddRow};
+  const SheetStyle purple{{Face::SansBold, 16}, Hex(0x7A1FA0), kHallEvenRow};
+  struct Sheet {
+    const char* file;
+    const SheetStyle& style;
+  };
+  const Sheet sheets[] = {{"n_font.bmp", normal},
+                          {"h_font.bmp", highlight},
+                          {"HallBlackFont.bmp", black},
+                          {"HallPurpleFont.bmp", purple}};
+  int height = 0;
+  for (const Sheet& sheet : sheets) {
+    std::string missing;
+    const Bitmap bitmap = FontSheet(sheet.style, &missing);
+    if (!missing.empty()) {
+      out.Fail(std::string(sheet.file) + ": the face has no glyph for " + missing);
+      return;
+    }
+    out.WriteBitmap(Folder::Launcher, sheet.file, bitmap);
+    // The cursor follows the text of the fields' two sheets.
+    if (&sheet.style == &normal || &sheet.style == &highlight)
+      height = std::max(height, bitmap.Height());
+  }
   // The cursor stands as tall as the text it follows, a little below the sheet's top padding.
-  const int h = std::max(normalSheet.Height(), highlightSheet.Height());
-  Bitmap cursor(3, h, ToRgb8(Hex(0x1A2A5A)));
+  Bitmap cursor(3, height, ToRgb8(Hex(0x1A2A5A)));
   out.WriteBitmap(Folder::Launcher, "blockcursor.bmp", cursor);
 }
 

@@ -190,6 +190,10 @@ GlyphImage RenderGlyph(const Font& font, unsigned codepoint) {
   return out;
 }
 
+bool HasGlyph(const Font& font, unsigned codepoint) {
+  return FT_Get_Char_Index(State().faces[static_cast<int>(font.face)], codepoint) != 0;
+}
+
 std::vector<std::string> WrapText(const Font& font, const std::string& utf8, float width) {
   std::vector<std::string> lines;
   size_t start = 0;

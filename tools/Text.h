@@ -43,6 +43,9 @@ float LineHeight(const Font& font);
 void RenderText(Mask& into, const Font& font, const std::string& utf8, float x, float baseline);
 
 GlyphImage RenderGlyph(const Font& font, unsigned codepoint);
+// Whether the face has a glyph of its own for the character (RenderGlyph draws the face's
+// "missing" box for one it lacks).
+bool HasGlyph(const Font& font, unsigned codepoint);
 
 // Splits the text into lines no wider than width (words are never broken; a lone word that is
 // too wide stays on its own line). "\n" forces a break.

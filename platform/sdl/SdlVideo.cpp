@@ -3,10 +3,12 @@
 // the picture goes through shared-memory buffers of our own instead (WaylandPresenter).
 
 #include <SDL.h>
+#include <langinfo.h>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -18,6 +20,7 @@
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
+#include "platform/Utf8.h"
 #include "platform/Video.h"
 #include "platform/sdl/Controllers.h"
 #include "platform/sdl/DisplayConnect.h"
@@ -30,92 +33,129 @@ namespace platform {
 
 namespace {
 
-// SDL scancode (USB usage) -> DirectInput key code.
+// SDL scancodes (USB usages) -> DirectInput key codes: the key table holds keys by their place,
+// whatever the layout prints on them.
+struct ScancodeKey {
+  SDL_Scancode scancode;
+  uint8_t dik;
+};
+
+constexpr ScancodeKey kScancodeKeys[] = {
+    // Letters, by their place on a United States keyboard.
+    {SDL_SCANCODE_A, 0x1E},
+    {SDL_SCANCODE_B, 0x30},
+    {SDL_SCANCODE_C, 0x2E},
+    {SDL_SCANCODE_D, 0x20},
+    {SDL_SCANCODE_E, 0x12},
+    {SDL_SCANCODE_F, 0x21},
+    {SDL_SCANCODE_G, 0x22},
+    {SDL_SCANCODE_H, 0x23},
+    {SDL_SCANCODE_I, 0x17},
+    {SDL_SCANCODE_J, 0x24},
+    {SDL_SCANCODE_K, 0x25},
+    {SDL_SCANCODE_L, 0x26},
+    {SDL_SCANCODE_M, 0x32},
+    {SDL_SCANCODE_N, 0x31},
+    {SDL_SCANCODE_O, 0x18},
+    {SDL_SCANCODE_P, 0x19},
+    {SDL_SCANCODE_Q, 0x10},
+    {SDL_SCANCODE_R, 0x13},
+    {SDL_SCANCODE_S, 0x1F},
+    {SDL_SCANCODE_T, 0x14},
+    {SDL_SCANCODE_U, 0x16},
+    {SDL_SCANCODE_V, 0x2F},
+    {SDL_SCANCODE_W, 0x11},
+    {SDL_SCANCODE_X, 0x2D},
+    {SDL_SCANCODE_Y, 0x15},
+    {SDL_SCANCODE_Z, 0x2C},
+    // The digit row, 1 to 0.
+    {SDL_SCANCODE_1, 0x02},
+    {SDL_SCANCODE_2, 0x03},
+    {SDL_SCANCODE_3, 0x04},
+    {SDL_SCANCODE_4, 0x05},
+    {SDL_SCANCODE_5, 0x06},
+    {SDL_SCANCODE_6, 0x07},
+    {SDL_SCANCODE_7, 0x08},
+    {SDL_SCANCODE_8, 0x09},
+    {SDL_SCANCODE_9, 0x0A},
+    {SDL_SCANCODE_0, 0x0B},
+    {SDL_SCANCODE_F1, 0x3B},
+    {SDL_SCANCODE_F2, 0x3C},
+    {SDL_SCANCODE_F3, 0x3D},
+    {SDL_SCANCODE_F4, 0x3E},
+    {SDL_SCANCODE_F5, 0x3F},
+    {SDL_SCANCODE_F6, 0x40},
+    {SDL_SCANCODE_F7, 0x41},
+    {SDL_SCANCODE_F8, 0x42},
+    {SDL_SCANCODE_F9, 0x43},
+    {SDL_SCANCODE_F10, 0x44},
+    {SDL_SCANCODE_F11, 0x57},
+    {SDL_SCANCODE_F12, 0x58},
+    // Editing and positions.
+    {SDL_SCANCODE_RETURN, 0x1C},
+    {SDL_SCANCODE_ESCAPE, 0x01},
+    {SDL_SCANCODE_BACKSPACE, 0x0E},
+    {SDL_SCANCODE_TAB, 0x0F},
+    {SDL_SCANCODE_SPACE, 0x39},
+    {SDL_SCANCODE_CAPSLOCK, 0x3A},
+    {SDL_SCANCODE_INSERT, 0xD2},
+    {SDL_SCANCODE_HOME, 0xC7},
+    {SDL_SCANCODE_PAGEUP, 0xC9},
+    {SDL_SCANCODE_DELETE, 0xD3},
+    {SDL_SCANCODE_END, 0xCF},
+    {SDL_SCANCODE_PAGEDOWN, 0xD1},
+    {SDL_SCANCODE_RIGHT, 0xCD},
+    {SDL_SCANCODE_LEFT, 0xCB},
+    {SDL_SCANCODE_DOWN, 0xD0},
+    {SDL_SCANCODE_UP, 0xC8},
+    {SDL_SCANCODE_KP_ENTER, 0x9C},
+    // Punctuation, by its place on a United States keyboard.
+    {SDL_SCANCODE_MINUS, 0x0C},
+    {SDL_SCANCODE_EQUALS, 0x0D},
+    {SDL_SCANCODE_LEFTBRACKET, 0x1A},
+    {SDL_SCANCODE_RIGHTBRACKET, 0x1B},
+    {SDL_SCANCODE_BACKSLASH, 0x2B},
+    {SDL_SCANCODE_SEMICOLON, 0x27},
+    {SDL_SCANCODE_APOSTROPHE, 0x28},
+    {SDL_SCANCODE_GRAVE, 0x29},
+    {SDL_SCANCODE_COMMA, 0x33},
+    {SDL_SCANCODE_PERIOD, 0x34},
+    {SDL_SCANCODE_SLASH, 0x35},
+    // Modifiers.
+    {SDL_SCANCODE_LCTRL, 0x1D},
+    {SDL_SCANCODE_LSHIFT, 0x2A},
+    {SDL_SCANCODE_LALT, 0x38},
+    {SDL_SCANCODE_RCTRL, 0x9D},
+    {SDL_SCANCODE_RSHIFT, 0x36},
+    {SDL_SCANCODE_RALT, 0xB8},
+};
+
 int ScancodeToDik(SDL_Scancode code) {
-  if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
-    static const uint8_t kLetters[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
-                                         0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
-                                         0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
-    return kLetters[code - SDL_SCANCODE_A];
+  for (const ScancodeKey& key : kScancodeKeys) {
+    if (key.scancode == code) return key.dik;
   }
-  if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_0) return 0x02 + (code - SDL_SCANCODE_1);
-  if (code >= SDL_SCANCODE_F1 && code <= SDL_SCANCODE_F10) return 0x3B + (code - SDL_SCANCODE_F1);
-  switch (code) {
-    case SDL_SCANCODE_RETURN:
-      return 0x1C;
-    case SDL_SCANCODE_ESCAPE:
-      return 0x01;
-    case SDL_SCANCODE_BACKSPACE:
-      return 0x0E;
-    case SDL_SCANCODE_TAB:
-      return 0x0F;
-    case SDL_SCANCODE_SPACE:
-      return 0x39;
-    case SDL_SCANCODE_MINUS:
-      return 0x0C;
-    case SDL_SCANCODE_EQUALS:
-      return 0x0D;
-    case SDL_SCANCODE_LEFTBRACKET:
-      return 0x1A;
-    case SDL_SCANCODE_RIGHTBRACKET:
-      return 0x1B;
-    case SDL_SCANCODE_BACKSLASH:
-      return 0x2B;
-    case SDL_SCANCODE_SEMICOLON:
-      return 0x27;
-    case SDL_SCANCODE_APOSTROPHE:
-      return 0x28;
-    case SDL_SCANCODE_GRAVE:
-      return 0x29;
-    case SDL_SCANCODE_COMMA:
-      return 0x33;
-    case SDL_SCANCODE_PERIOD:
-      return 0x34;
-    case SDL_SCANCODE_SLASH:
-      return 0x35;
-    case SDL_SCANCODE_CAPSLOCK:
-      return 0x3A;
-    case SDL_SCANCODE_F11:
-      return 0x57;
-    case SDL_SCANCODE_F12:
-      return 0x58;
-    case SDL_SCANCODE_INSERT:
-      return 0xD2;
-    case SDL_SCANCODE_HOME:
-      return 0xC7;
-    case SDL_SCANCODE_PAGEUP:
-      return 0xC9;
-    case SDL_SCANCODE_DELETE:
-      return 0xD3;
-    case SDL_SCANCODE_END:
-      return 0xCF;
-    case SDL_SCANCODE_PAGEDOWN:
-      return 0xD1;
-    case SDL_SCANCODE_RIGHT:
-      return 0xCD;
-    case SDL_SCANCODE_LEFT:
-      return 0xCB;
-    case SDL_SCANCODE_DOWN:
-      return 0xD0;
-    case SDL_SCANCODE_UP:
-      return 0xC8;
-    case SDL_SCANCODE_KP_ENTER:
-      return 0x9C;
-    case SDL_SCANCODE_LCTRL:
-      return 0x1D;
-    case SDL_SCANCODE_LSHIFT:
-      return 0x2A;
-    case SDL_SCANCODE_LALT:
-      return 0x38;
-    case SDL_SCANCODE_RCTRL:
-      return 0x9D;
-    case SDL_SCANCODE_RSHIFT:
-      return 0x36;
-    case SDL_SCANCODE_RALT:
-      return 0xB8;
-    default:
-      return 0;
-  }
+  return 0;
+}
+
+// The character a key types without modifiers in the player's layout, 0 for none: SDL's keycode
+// of a key that types one is that character.
+uint32_t LayoutCharacter(SDL_Keycode keycode) {
+  return (keycode & SDLK_SCANCODE_MASK) != 0 || keycode <= 0 ? 0 : static_cast<uint32_t>(keycode);
+}
+
+// SDL's X11 driver opens the desktop's input method with the locale the environment names; its
+// compose and dead-key sequences and its conversion to UTF-8 follow that locale. In the plain C
+// locale, or one that is not installed, they cover Latin-1 only: a dead caron or a compose
+// sequence for a letter of Latin Extended-A types nothing. So while the video starts, a
+// character locale that is not UTF-8 gives way to C.UTF-8, which every current glibc has. SDL
+// puts the process's own locale back itself; the environment is put back after the start.
+bool CharacterLocaleIsUtf8() {
+  const char* current = std::setlocale(LC_CTYPE, nullptr);
+  const std::string previous = current != nullptr ? current : "C";
+  const bool utf8 =
+      std::setlocale(LC_CTYPE, "") != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+  std::setlocale(LC_CTYPE, previous.c_str());
+  return utf8;
 }
 
 constexpr int kPictureWidth = 800;
@@ -146,8 +186,14 @@ class SdlVideo : public Video {
         x11Class.emplace("SDL_VIDEO_X11_WMCLASS", appId, true);
         waylandId.emplace("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
       }
+      std::optional<ScopedVariable> characterLocale;
+      if (!CharacterLocaleIsUtf8()) characterLocale.emplace("LC_ALL", "C.UTF-8");
       if (!StartVideo(reason)) return false;
     }
+    // SDL starts with typing on; it is on only while a text field asks for it, so that an input
+    // method takes no keys and no on-screen keyboard shows elsewhere.
+    SDL_StopTextInput();
+    Input().SetComposition("");
     // From here a display server that goes away ends the program rather than leaving it to
     // Xlib, whose exit would run this object's destructor on the dead connection.
     GuardAgainstDisplayLoss();
@@ -274,7 +320,8 @@ class SdlVideo : public Video {
   bool HasWindow() const override { return window != nullptr; }
 
   void SetTitle(const std::string& title) override {
-    if (window) SDL_SetWindowTitle(window, title.c_str());
+    // A name read from a file may hold bytes that are not UTF-8, which is all SDL takes.
+    if (window) SDL_SetWindowTitle(window, ValidUtf8(title.c_str()).c_str());
   }
 
   void SetTopMost(bool topMost) override {
@@ -381,6 +428,18 @@ class SdlVideo : public Video {
 
   bool IsFullScreen() const override { return fullScreen; }
 
+  void SetTextInput(bool on, const PixelRect& area) override {
+    if (!started) return;
+    if (!on) {
+      SDL_StopTextInput();
+      Input().SetComposition("");
+      return;
+    }
+    SDL_Rect rect = WindowRectOf(area);
+    SDL_SetTextInputRect(&rect);
+    SDL_StartTextInput();
+  }
+
   void PumpEvents(MessageQueue& queue) override {
     if (!started) return;
     PressStretcher::Release release;
@@ -439,16 +498,47 @@ class SdlVideo : public Video {
     scaler.SetView(ScaledView::Fit(width, height, kPictureWidth, kPictureHeight));
   }
 
+  // The client area in window units and in pixels, which differ on a scaled output.
+  void ClientSizes(int* width, int* height, int* pixelWidth, int* pixelHeight) const {
+    *width = *height = *pixelWidth = *pixelHeight = 0;
+    if (!window) return;
+    SDL_GetWindowSize(window, width, height);
+    SDL_GetWindowSizeInPixels(window, pixelWidth, pixelHeight);
+  }
+
+  // A picture rectangle in window units, where SDL places an input method's windows.
+  SDL_Rect WindowRectOf(const PixelRect& area) const {
+    const ScaledView& view = scaler.View();
+    const PixelRect& placed = view.Placement();
+    int width = 0;
+    int height = 0;
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    ClientSizes(&width, &height, &pixelWidth, &pixelHeight);
+    const auto toWindow = [](int64_t pixels, int units, int pixelUnits) {
+      return pixelUnits > 0 ? static_cast<int>(pixels * units / pixelUnits)
+                            : static_cast<int>(pixels);
+    };
+    const auto across = [&](int x) {
+      return toWindow(placed.x + static_cast<int64_t>(x) * placed.width / view.PictureWidth(),
+                      width, pixelWidth);
+    };
+    const auto down = [&](int y) {
+      return toWindow(placed.y + static_cast<int64_t>(y) * placed.height / view.PictureHeight(),
+                      height, pixelHeight);
+    };
+    const int left = across(area.x);
+    const int top = down(area.y);
+    return {left, top, across(area.x + area.width) - left, down(area.y + area.height) - top};
+  }
+
   // The picture pixel under a position SDL reports in window units.
   void ToPicture(int x, int y, int* pictureX, int* pictureY) const {
     int width = 0;
     int height = 0;
     int pixelWidth = 0;
     int pixelHeight = 0;
-    if (window) {
-      SDL_GetWindowSize(window, &width, &height);
-      SDL_GetWindowSizeInPixels(window, &pixelWidth, &pixelHeight);
-    }
+    ClientSizes(&width, &height, &pixelWidth, &pixelHeight);
     if (width > 0 && height > 0) {
       x = static_cast<int>(static_cast<int64_t>(x) * pixelWidth / width);
       y = static_cast<int>(static_cast<int64_t>(y) * pixelHeight / height);
@@ -630,7 +720,8 @@ class SdlVideo : public Video {
             queue.Post(WM_ACTIVATE, WA_ACTIVE, 0);
             break;
           case SDL_WINDOWEVENT_FOCUS_LOST:
-            input.ReleaseAllKeys();
+            // The keys are let go when the program takes the message below, after the keys
+            // before it.
             input.SetMouseButtons(0);
             controllers.ReleaseAll(queue);
             swallowedEnter = {false, false};
@@ -671,17 +762,35 @@ class SdlVideo : public Video {
             if (!down || event.key.repeat) break;
           }
         }
+        // The key table takes the key by its place when the program takes this message
+        // (FollowKeyMessage), so every key known by place has one, even without a virtual key.
         const int dik = ScancodeToDik(code);
-        input.SetKey(dik, down);
-        const int vk = DikToVirtualKey(dik);
-        intptr_t flags = 0;
+        // Letter shortcuts follow the letter the layout puts on the key; other keys, their place.
+        const int vk = LayoutVirtualKey(dik, LayoutCharacter(event.key.keysym.sym));
+        intptr_t flags = KeyPlaceBits(dik);
         if (down && event.key.repeat != 0) flags |= kKeyRepeated;
         if ((event.key.keysym.mod & KMOD_ALT) != 0) flags |= kKeyAltHeld;
         if ((event.key.keysym.mod & KMOD_CTRL) != 0) flags |= kKeyControlHeld;
         if ((event.key.keysym.mod & KMOD_SHIFT) != 0) flags |= kKeyShiftHeld;
-        if (vk != 0) queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
+        if (vk != 0 || dik != 0) {
+          queue.Post(down ? WM_KEYDOWN : WM_KEYUP, static_cast<uintptr_t>(vk), flags);
+        }
         break;
       }
+      case SDL_TEXTINPUT: {
+        // One message per character; controls are editing keys, which come as keys.
+        const char* text = event.text.text;
+        uint32_t character = 0;
+        for (size_t at = 0, step = 0;
+             (step = DecodeUtf8(text + at, sizeof(event.text.text) - at, &character)) != 0;
+             at += step) {
+          if (character >= 0x20 && character != 0x7F) queue.Post(WM_UNICHAR, character);
+        }
+        break;
+      }
+      case SDL_TEXTEDITING:
+        input.SetComposition(ValidUtf8(event.edit.text));
+        break;
       case SDL_MOUSEMOTION:
         queue.Post(WM_MOUSEMOVE, input.MouseButtons(),
                    PicturePosition(event.motion.x, event.motion.y));

@@ -10,6 +10,7 @@
 #include "WidgetFixture.h"
 #include "framework/Keyboard.h"
 #include "framework/TextField.h"
+#include "platform/Video.h"
 
 namespace {
 
@@ -66,9 +67,10 @@ TEST_F(FontTest, EvenSheetMeasuresTenWideWithSpaceFiveAndSpacingOne) {
   EXPECT_EQ(font.GlyphOf('~')->width, 10);
   EXPECT_EQ(font.TextWidth("AB"), 22);
   EXPECT_EQ(font.TextWidth("A B"), 27);
-  // A tab, a byte of 0x80 or more: measured as a space. DEL has no glyph at all.
+  // A tab: measured as a space. A byte of 0x80 or more alone is no character: it measures as
+  // the placeholder, which on a sheet of only "!" to "~" is its "?". DEL has no glyph at all.
   EXPECT_EQ(font.CharWidth('\t'), 5);
-  EXPECT_EQ(font.CharWidth(static_cast<char>(0xE9)), 5);
+  EXPECT_EQ(font.CharWidth(static_cast<char>(0xE9)), 11);
   EXPECT_EQ(font.CharWidth(static_cast<char>(0x7F)), 0);
 }
 
@@ -94,14 +96,16 @@ TEST_F(FontTest, SheetWithTooFewGlyphsFailsButKeepsWhatItFound) {
     EXPECT_EQ(font.Load(path.c_str()), 0) << trailing;
     EXPECT_EQ(font.GlyphOf('}')->width, 10);
     EXPECT_EQ(font.GlyphOf('~')->left, -1);  // not invented from the blue at the end
-    EXPECT_EQ(font.DrawChar(back.get(), '~', 0, 0), 0);
     EXPECT_EQ(font.DrawChar(back.get(), '!', 0, 0), 11);
     EXPECT_EQ(back->PixelAt(0, 1), kGreen);
+    // The missing glyph shows as the sheet's "?", never as nothing.
+    EXPECT_EQ(font.DrawChar(back.get(), '~', 20, 0), 11);
+    EXPECT_EQ(back->PixelAt(20, 1), kGreen);
   }
   Font missing;
   EXPECT_EQ(missing.Load(folder.File("none.bmp").c_str()), 0);
-  EXPECT_EQ(missing.DrawChar(back.get(), 'A', 0, 0), 0);
-  EXPECT_EQ(back->PixelAt(20, 1), kPaper);
+  EXPECT_EQ(missing.DrawChar(back.get(), 'A', 40, 0), 0);
+  EXPECT_EQ(back->PixelAt(40, 1), kPaper);
 }
 
 TEST_F(FontTest, DrawCharBlitsTheGlyphKeyedAndAdvances) {
@@ -114,8 +118,68 @@ TEST_F(FontTest, DrawCharBlitsTheGlyphKeyedAndAdvances) {
   EXPECT_EQ(back->PixelAt(55, 20), kPaper);  // the glyph's blue row is not drawn
   EXPECT_EQ(font.DrawChar(back.get(), ' ', 70, 20), 5);
   EXPECT_EQ(font.DrawChar(back.get(), '\t', 70, 20), 0);  // measured as a space, drawn as nothing
-  EXPECT_EQ(font.DrawChar(back.get(), static_cast<char>(0xE9), 70, 20), 0);
   EXPECT_EQ(back->PixelAt(70, 21), kPaper);
+  // Never nothing for a byte that is not UTF-8: the "?" of a sheet without a placeholder.
+  EXPECT_EQ(font.DrawChar(back.get(), static_cast<char>(0xE9), 70, 20), 11);
+  EXPECT_EQ(back->PixelAt(70, 21), kGreen);
+}
+
+// A sheet of every glyph the sheets hold, in their order, 10 columns each but for the placeholder
+// (30): "é" red, the placeholder white, every other glyph green.
+class FullSheetTest : public FontTest {
+ protected:
+  void SetUp() override {
+    FontTest::SetUp();
+    path = folder.File("full.bmp");
+    ASSERT_TRUE(WriteSheet(
+        path, kSheetGlyphs, [](int g) { return g == kPlaceholderGlyph ? 30 : 10; },
+        [](int g) {
+          if (g == kPlaceholderGlyph) return Rgb{255, 255, 255};
+          return g == SheetGlyphIndex(0xE9) ? Rgb{255, 0, 0} : Rgb{0, 255, 0};
+        }));
+    ASSERT_EQ(font.Load(path.c_str()), 1);
+  }
+  std::string path;
+  Font font;
+};
+
+TEST_F(FullSheetTest, LatinLettersHaveGlyphsEverythingElseThePlaceholder) {
+  EXPECT_EQ(font.GlyphOfCode(0xE9)->left, SheetGlyphIndex(0xE9) * 11);
+  EXPECT_EQ(font.GlyphOfCode(0x17F)->width, 10);
+  EXPECT_EQ(font.Placeholder()->width, 30);
+  // The wide placeholder changes neither the space nor the spacing: they come from "!" to "~".
+  EXPECT_EQ(font.SpaceWidth(), 5);
+  EXPECT_EQ(font.Spacing(), 1);
+  EXPECT_EQ(font.TextWidth("Zo\xC3\xA9"), 33);
+  EXPECT_EQ(font.TextWidth("a\xC2\xA0"
+                           "b"),
+            27);  // a no-break space is a space
+  // A Latin-1 byte of an old file, a character of another script: one placeholder each.
+  EXPECT_EQ(font.TextWidth("Zo\xE9"), 22 + 31);
+  EXPECT_EQ(font.TextWidth("\xE4\xB8\xAD"), 31);
+
+  font.DrawText(back.get(), "\xC3\xA9\xE9\xC2\xA0\xE4\xB8\xAD", 10, 20, 0, -1);
+  EXPECT_EQ(back->PixelAt(10, 21), kRed);    // é
+  EXPECT_EQ(back->PixelAt(21, 21), kWhite);  // the lone byte
+  EXPECT_EQ(back->PixelAt(52, 21), kPaper);  // the no-break space draws nothing
+  EXPECT_EQ(back->PixelAt(57, 21), kWhite);  // the character the sheet does not hold
+  EXPECT_EQ(back->PixelAt(88, 21), kPaper);
+  // Right-aligned, character by character from the last.
+  font.DrawText(back.get(), "a\xC3\xA9", 200, 40, 1, -1);
+  EXPECT_EQ(back->PixelAt(189, 41), kRed);
+  EXPECT_EQ(back->PixelAt(178, 41), kGreen);
+  EXPECT_EQ(back->PixelAt(177, 41), kPaper);
+}
+
+TEST_F(FullSheetTest, LongTextsAreCutBetweenCharacters) {
+  SurfacePtr wide = MakeSurface(4000, kSheetHeight, kPaper);
+  // 128 times "é" is 256 bytes: 255 would end inside the 128th, which is left out whole.
+  std::string text;
+  for (int i = 0; i < 128; ++i)
+    text += "\xC3\xA9";
+  font.DrawText(wide.get(), text.c_str(), 0, 0, 0, -1);
+  EXPECT_EQ(wide->PixelAt(126 * 11, 1), kRed);
+  EXPECT_EQ(wide->PixelAt(127 * 11, 1), kPaper);
 }
 
 TEST_F(FontTest, LeftAlignedDrawingStopsBeforeTheLimit) {
@@ -168,17 +232,23 @@ class TextFieldTest : public FontTest {
     for (uint32_t e : events)
       PushKey(e);
   }
+  static platform::MemoryVideo& Video() {
+    return dynamic_cast<platform::MemoryVideo&>(platform::GetVideo());
+  }
   std::string sheet;
   std::string cursorPath;
 };
 
-constexpr uint32_t kA = 0x1E;
-constexpr uint32_t kB = 0x30;
+// Typed characters, and the keys by their place (the key of "a" carries no character).
+constexpr uint32_t kA = kKeyText | 'a';
+constexpr uint32_t kB = kKeyText | 'b';
+constexpr uint32_t kCapitalB = kKeyText | 'B';
+constexpr uint32_t kKeyOfA = 0x1E;
 constexpr uint32_t kBack = 0x0E;
 constexpr uint32_t kTab = 0x0F;
 constexpr uint32_t kEnter = 0x1C;
 
-TEST_F(TextFieldTest, CapacityTenTakesEightCharacters) {
+TEST_F(TextFieldTest, CapacityTenTakesNineBytesAndNeverPartOfACharacter) {
   TextField field;
   field.AddFont(sheet.c_str());
   field.SetBox(0, 0, 500, 0);
@@ -186,9 +256,28 @@ TEST_F(TextFieldTest, CapacityTenTakesEightCharacters) {
   field.SetFocus(1);
   Type(std::vector<uint32_t>(12, kA));
   EXPECT_EQ(field.HandleKeys(), 0u);
-  EXPECT_STREQ(field.Text(), "aaaaaaaa");
-  EXPECT_EQ(field.Length(), 8);
+  // As many bytes as the record it is stored in holds: the capacity less the terminator.
+  EXPECT_STREQ(field.Text(), "aaaaaaaaa");
+  EXPECT_EQ(field.Length(), 9);
   EXPECT_EQ(PopKey(), 0u);  // the queue was drained
+
+  // Two-byte letters: four fill eight bytes; a fifth would not fit whole, a one-byte one does.
+  field.SetText("");
+  PushText(
+      "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+      "a");
+  field.HandleKeys();
+  EXPECT_STREQ(field.Text(),
+               "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+               "a");
+  // Backspace takes whole characters away; control characters are not typed.
+  field.Backspace();
+  field.Backspace();
+  EXPECT_STREQ(field.Text(), "\xC3\xA9\xC3\xA9\xC3\xA9");
+  EXPECT_FALSE(field.InsertCode('\t'));
+  EXPECT_FALSE(field.InsertCode(0x85));
+  EXPECT_TRUE(field.InsertCode(0x142));
+  EXPECT_EQ(field.Length(), 8);
 }
 
 TEST_F(TextFieldTest, TheBoxWidthStopsTypingBeforeTheCapacity) {
@@ -209,7 +298,7 @@ TEST_F(TextFieldTest, EditingKeysAndTheirEffectOnTheQueue) {
   field.SetBox(0, 0, 500, 0);
   field.SetCapacity(64);
   field.SetFocus(1);
-  Type({kA, kB | kKeyShift, kBack, kBack | kKeyShift, kB, kTab, kA});
+  Type({kKeyOfA, kA, kCapitalB, kBack, kBack | kKeyShift, kB, kTab, kA});
   EXPECT_EQ(field.HandleKeys(), kTab);  // stops at the tab
   EXPECT_STREQ(field.Text(), "ab");
   EXPECT_EQ(field.HasFocus(), 1);
@@ -245,6 +334,41 @@ TEST_F(TextFieldTest, TakingTheFocusDropsKeysPressedBefore) {
   field.SetFocus(1);  // already focused: the queue stays
   field.HandleKeys();
   EXPECT_STREQ(field.Text(), "b");
+}
+
+TEST_F(TextFieldTest, TheDesktopsTypingIsOnWhileAnEditableFieldHasTheFocus) {
+  TextField first;
+  TextField second;
+  for (TextField* field : {&first, &second}) {
+    field->AddFont(sheet.c_str());
+    field->SetCapacity(64);
+    field->SetOrigin(53, 18);
+  }
+  first.SetBox(50, 270, 580, 26);
+  second.SetBox(50, 336, 580, 26);
+  EXPECT_FALSE(Video().textInput);
+  first.SetFocus(1);
+  EXPECT_TRUE(Video().textInput);
+  EXPECT_EQ(Video().textInputArea.x, 103);  // the field on the picture, for an input method
+  EXPECT_EQ(Video().textInputArea.y, 288);
+  EXPECT_EQ(Video().textInputArea.width, 580);
+  // Moving on to the next line: the typing moves along, in either order of the calls.
+  second.SetFocus(1);
+  first.SetFocus(0);
+  EXPECT_TRUE(Video().textInput);
+  EXPECT_EQ(Video().textInputArea.y, 354);
+  second.SetEditable(0);
+  EXPECT_FALSE(Video().textInput);
+  second.SetEditable(1);
+  EXPECT_TRUE(Video().textInput);
+  second.SetFocus(0);
+  EXPECT_FALSE(Video().textInput);
+  {
+    TextField closing;
+    closing.SetFocus(1);
+    EXPECT_TRUE(Video().textInput);
+  }
+  EXPECT_FALSE(Video().textInput);  // a field that goes away takes its typing with it
 }
 
 TEST_F(TextFieldTest, SetTextRefusesWhatDoesNotFit) {
@@ -303,6 +427,14 @@ TEST_F(TextFieldTest, CursorBlinksEveryHalfSecondAfterTheText) {
   EXPECT_TRUE(cursorShown());
   Advance(490);
   EXPECT_TRUE(cursorShown());
+  // An input method's unfinished text shows where typing goes, the cursor after it; it is not
+  // typed until the input method says so.
+  platform::Input().SetComposition("b");
+  field.Draw(back.get());
+  EXPECT_EQ(back->PixelAt(10 + 22, 21), kRed);
+  EXPECT_EQ(back->PixelAt(10 + 33, 21), kWhite);
+  EXPECT_STREQ(field.Text(), "ab");
+  platform::Input().SetComposition("");
   Advance(20);
   EXPECT_FALSE(cursorShown());
 

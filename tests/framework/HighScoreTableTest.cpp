@@ -85,6 +85,15 @@ TEST_F(HighScoreTableTest, NamesAreCutAndMayComeFromTheTableItself) {
   ASSERT_TRUE(table.Insert("second", 40));
   ASSERT_TRUE(table.Insert(table.Name(1), 60));
   EXPECT_EQ(Scores(table), "second=60 " + std::string(255, 'L') + "=50 second=40 ");
+  // A UTF-8 name is cut between characters: 128 two-byte letters keep 127 of them, never a
+  // half; a byte that is not UTF-8 is kept as it is.
+  std::string accented;
+  for (int i = 0; i < 128; ++i)
+    accented += "\xC3\xA9";
+  ASSERT_TRUE(table.Insert(accented.c_str(), 70));
+  EXPECT_EQ(std::string(table.Name(0)), accented.substr(0, 254));
+  ASSERT_TRUE(table.Insert("Zo\xE9", 80));
+  EXPECT_EQ(std::string(table.Name(0)), "Zo\xE9");
 }
 
 TEST_F(HighScoreTableTest, SavesTheExactFileLayoutAndLoadsItBack) {

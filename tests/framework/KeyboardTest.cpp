@@ -123,42 +123,25 @@ TEST_F(KeyboardTest, TheRingWrapsAndAFullRingLooksEmpty) {
   EXPECT_EQ(PopKey(), 0u);
 }
 
-TEST_F(KeyboardTest, CharactersFollowTheUnitedStatesLayout) {
-  const std::string plain = "1234567890=qwertyuiop[]asdfghjkl;'`\\zxcvbnm,./ ";
-  const std::string shifted = "!@#$%^&*()+QWERTYUIOP{}ASDFGHJKL:\"~|ZXCVBNM<>? ";
-  std::vector<int> codes;
-  for (int k = 0x02; k <= 0x0B; ++k)
-    codes.push_back(k);
-  codes.push_back(0x0D);
-  for (int k = 0x10; k <= 0x1B; ++k)
-    codes.push_back(k);
-  for (int k = 0x1E; k <= 0x29; ++k)
-    codes.push_back(k);
-  codes.push_back(0x2B);
-  for (int k = 0x2C; k <= 0x35; ++k)
-    codes.push_back(k);
-  codes.push_back(0x39);
-  ASSERT_EQ(codes.size(), plain.size());
-
-  std::string gotPlain;
-  std::string gotShifted;
-  int others = 0;
-  for (uint32_t k = 0; k < 256; ++k) {
-    bool listed = false;
-    for (int code : codes)
-      listed = listed || code == static_cast<int>(k);
-    if (listed) {
-      gotPlain += KeyChar(k);
-      gotShifted += KeyChar(k | kKeyShift);
-    } else if (KeyChar(k) != 0 || KeyChar(k | kKeyShift) != 0) {
-      ++others;
-    }
-  }
-  EXPECT_EQ(gotPlain, plain);
-  EXPECT_EQ(gotShifted, shifted);
-  EXPECT_EQ(others, 0);
-  EXPECT_EQ(KeyChar(0x0C), 0);  // minus has no character
-  EXPECT_EQ(KeyChar(platform::DIK_RETURN), 0);
+TEST_F(KeyboardTest, CharactersComeAsTypedAndKeysCarryNone) {
+  // The keys by their place, whatever their letter; what they typed comes as characters, in
+  // order with the keys around them.
+  Down(kQ);
+  Scan();
+  PushText("a\xC3\xA9\xC5\x82");
+  PushCharacter(0);  // no character
+  Down(platform::DIK_BACK);
+  Scan();
+  const Events events = Drain();
+  ASSERT_EQ(events,
+            (Events{kQ, kKeyText | 'a', kKeyText | 0xE9, kKeyText | 0x142, platform::DIK_BACK}));
+  EXPECT_EQ(KeyChar(events[0]), 0u);
+  EXPECT_EQ(KeyChar(events[2]), 0xE9u);
+  EXPECT_EQ(KeyChar(platform::DIK_SPACE), 0u);
+  EXPECT_EQ(KeyChar(platform::DIK_SPACE | kKeyShift), 0u);
+  // A byte that is not UTF-8 types the replacement character, not a byte of its own.
+  PushText("\xE9");
+  EXPECT_EQ(Drain(), Events{kKeyText | 0xFFFD});
 }
 
 }  // namespace

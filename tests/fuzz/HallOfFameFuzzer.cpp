@@ -2,8 +2,9 @@
 // two columns of stored names and scores, and uploads the best entry when "upload" is clicked.
 // The upload text is also built directly for other game names and smaller buffers. Checked
 // beyond "no crash": the address opened fits its 256 characters, begins with the site's path,
-// and decodes to the query with the game and the score whole and the stored name, cut only
-// where the address would not hold it and never inside an escape.
+// and decodes to the query with the game and the score whole and the stored name, as UTF-8 (a
+// byte that is not UTF-8 as U+FFFD), cut only where the address would not hold it and never
+// inside an escape or a character.
 //
 // The dialog's pictures and fonts are the generated ones of the normal build's staged layout
 // (ZEP_FUZZ_STAGE, or build/stage beside the fuzz build).
@@ -22,6 +23,7 @@
 #include "launcher/ScoreUpload.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/Utf8.h"
 #include "platform/Video.h"
 #include "qz/qz.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -65,19 +67,21 @@ void CheckAddress(const char* address, size_t size, const std::string& game,
   FUZZ_CHECK(std::string(address).rfind(kPrefix, 0) == 0);
   std::string query;
   FUZZ_CHECK(Decode(std::string(address).substr(kPrefix.size()), &query));
-  const std::string head = "game=" + game + "&name=";
+  const std::string head = "game=" + platform::ValidUtf8(game.c_str()) + "&name=";
   const std::string tail =
       "&score=" + std::to_string(static_cast<int32_t>(static_cast<uint32_t>(score) ^ kScoreMask));
   FUZZ_CHECK(query.size() >= head.size() + tail.size());
   FUZZ_CHECK(query.compare(0, head.size(), head) == 0);
   FUZZ_CHECK(query.compare(query.size() - tail.size(), tail.size(), tail) == 0);
   const std::string sent = query.substr(head.size(), query.size() - head.size() - tail.size());
-  FUZZ_CHECK(name.compare(0, sent.size(), sent) == 0);
-  // Cut only when the next byte's escaped form would not have fitted.
-  if (sent.size() < name.size()) {
-    const unsigned char next = static_cast<unsigned char>(name[sent.size()]);
-    char escaped[8];
-    EscapeQueryText(std::string(1, static_cast<char>(next)).c_str(), escaped, sizeof escaped);
+  const std::string whole = platform::ValidUtf8(name.c_str());
+  FUZZ_CHECK(whole.compare(0, sent.size(), sent) == 0);
+  // Cut only between characters, and only when the next one's escaped form would not have fitted.
+  if (sent.size() < whole.size()) {
+    FUZZ_CHECK(platform::Utf8Prefix(whole.c_str(), sent.size()) == sent.size());
+    const size_t next = platform::DecodeUtf8(whole.c_str() + sent.size(), 4, nullptr);
+    char escaped[16];
+    EscapeQueryText(whole.substr(sent.size(), next).c_str(), escaped, sizeof escaped);
     FUZZ_CHECK(length + strlen(escaped) + 1 > size);
   }
 }

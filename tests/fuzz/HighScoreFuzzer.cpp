@@ -2,7 +2,8 @@
 // again. Checked beyond "no crash", whatever order the file's entries are in:
 //  - the table keeps its 20 entries and every name is terminated inside its 256 bytes;
 //  - a load fails unless the file begins with the count 20, and then leaves the table empty;
-//  - a result enters above the first entry it beats, pushing the rest down by one;
+//  - a result enters above the first entry it beats, pushing the rest down by one, its name cut
+//    to 255 bytes between two characters;
 //  - what is saved loads back the same.
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "framework/HighScoreTable.h"
+#include "platform/Utf8.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
@@ -48,7 +50,8 @@ void CheckInsert(HighScoreTable& table, const std::string& name, int32_t score) 
   }
   for (size_t i = 0; i < at; ++i)
     FUZZ_CHECK(after[i] == before[i]);
-  FUZZ_CHECK(after[at].name == name.substr(0, kHighScoreNameSize - 1));
+  FUZZ_CHECK(after[at].name ==
+             name.substr(0, platform::Utf8Prefix(name.c_str(), kHighScoreNameSize - 1)));
   FUZZ_CHECK(after[at].score == score);
   for (size_t i = at + 1; i < after.size(); ++i)
     FUZZ_CHECK(after[i] == before[i - 1]);

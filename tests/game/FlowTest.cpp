@@ -178,12 +178,12 @@ TEST_F(FlowTest, OpeningLoadsEverythingInItsOrderAndSetsTheFirstGameUpTwice) {
 
 TEST_F(FlowTest, SettingsAndThePlayerComeFromTheFilesAtEveryNewGame) {
   WriteGameFile("setup.ini", "[Default]\nGameTime=60\nballoons=3\n");
-  WriteOptions("[setup]\nplayerid=2\n[Player3]\nname=Ann\n");
+  WriteOptions("[setup]\nplayerid=2\n[Player3]\nname=Am\xC3\xA9lie Zo\xC3\xA9\n");
   OpenAndStart();
   EXPECT_EQ(GetClockSeconds(), 60);
   EXPECT_EQ(game.MinGroup(), 3);
   EXPECT_EQ(game.GetPlayerIndex(), 2);
-  EXPECT_EQ(TitleSeen(), "Ann");
+  EXPECT_EQ(TitleSeen(), "Am\xC3\xA9lie Zo\xC3\xA9");
 
   WriteOptions("[setup]\nplayerid=0\n");
   game.NewGame();
@@ -337,7 +337,15 @@ TEST_F(FlowTest, AClickClosesTheGameOverPictureAtOnce) {
 }
 
 TEST_F(FlowTest, OutOfTimeWaitsForTheLastLabelThenThundersAndEntersTheScore) {
-  WriteOptions("[Player1]\nname=A\nsend=Y\n");
+  // The longest fields there are, in UTF-8: an address one byte too long, which the game reads
+  // without its last character rather than with half of it, and an e-mail of 63 bytes.
+  const std::string address = std::string(62, 'a') + "\xC3\xA9";
+  std::string email;
+  for (int i = 0; i < 31; ++i)
+    email += "\xC5\x82";
+  email += "x";
+  WriteOptions("[Player1]\nname=J\xC3\xBCrgen Wei\xC3\x9F\naddress=" + address +
+               "\nemail=" + email + "\nsend=Y\n");
   OpenAndStart();
   SetBoard({"rrgygygygy", "gygygygygy", "r"});
   ClickCell(0, 0);
@@ -357,7 +365,8 @@ TEST_F(FlowTest, OutOfTimeWaitsForTheLastLabelThenThundersAndEntersTheScore) {
   ASSERT_EQ(shown.size(), 2u);
   EXPECT_EQ(shown[0].picture, "GameOverOOT.bmp");
   EXPECT_EQ(shown[1].picture, "hallfamepop.bmp");
-  EXPECT_EQ(HighScoreName(0), "A:::Y");
+  EXPECT_EQ(HighScoreName(0),
+            "J\xC3\xBCrgen Wei\xC3\x9F:" + std::string(62, 'a') + ":" + email + ":Y");
   EXPECT_EQ(HighScore(0), 300);
   EXPECT_EQ(game.GetState(), kStateIdle);
 }

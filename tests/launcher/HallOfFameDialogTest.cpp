@@ -116,6 +116,38 @@ TEST_F(HallOfFameDialogTest, EntriesTenToNineteenFillTheRightColumnFromTheDialog
   EXPECT_EQ(DifferingPixels(dialog.CurrentPanel()->Surface(), expected.panel), 0);
 }
 
+TEST_F(HallOfFameDialogTest, NamesBeyondAsciiShowTheirLettersAndBrokenBytesPlaceholders) {
+  // A name typed on a German keyboard; one from a hand edit in Latin-1; one whose 256 bytes are
+  // all taken, with a UTF-8 letter split by the end of the field (control bytes, which draw as
+  // nothing, fill it up to there).
+  std::string split = "A" + std::string(253, '\x01') + "\xC3\xA9";
+  WriteTable({{"J\xC3\xBCrgen Wei\xC3\x9F:::Y", 300}, {"Zo\xE9:::Y", 200}});
+  std::string file = launcher.Read("Zeppolo/hiscore.dat");
+  std::memcpy(&file[4 + 2 * 260], split.data(), 256);
+  file[4 + 2 * 260 + 256] = 100;
+  launcher.Write("Zeppolo/hiscore.dat", file);
+  Open();
+  Step(0, 0, 0);
+
+  const QZSurface* shown = dialog.CurrentPanel()->Surface();
+  const std::string placeholder = "\xEF\xBF\xBD";  // U+FFFD: no sheet holds it either
+  auto differing = [&](const std::string& first, const std::string& second,
+                       const std::string& third) {
+    Expected expected;
+    expected.Row(0, first.c_str(), "300", 56);
+    expected.Row(1, second.c_str(), "200", 56);
+    expected.Row(2, third.c_str(), "100", 56);
+    return DifferingPixels(shown, expected.panel);
+  };
+  const std::string german = "J\xC3\xBCrgen Wei\xC3\x9F";
+  const std::string cut = "A" + placeholder;
+  EXPECT_EQ(differing(german, "Zo" + placeholder, cut), 0);
+  // Neither the letters nor the placeholders are left out.
+  EXPECT_GT(differing("Jurgen Weis", "Zo" + placeholder, cut), 0);
+  EXPECT_GT(differing(german, "Zo", cut), 0);
+  EXPECT_GT(differing(german, "Zo" + placeholder, "A"), 0);
+}
+
 TEST_F(HallOfFameDialogTest, UploadSendsTheWholeStoredLineOfTheBestEntryAndStaysOpen) {
   WriteTable({{"Anna Lee:1 Main St:anna@mail.example.com:Y", 300}, {"Bob", 200}});
   Open();

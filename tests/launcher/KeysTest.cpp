@@ -265,19 +265,18 @@ TEST_F(KeysTest, PlayersDialogTypesInTheLinesThenReachesItsButtonsByArrows) {
     if (frame == 1) {
       for (int i = 0; i < 7; ++i)
         PushKey(0x0E);
-      for (uint32_t key : {0x25u, 0x17u, 0x32u})  // "kim"
-        PushKey(key);
+      PushText("kim");  // into the queue at once, so before the Enter below
       PushKey(0x1C);
       Key(VK_RETURN);
     }
-    if (frame == 2) PushKey(0x2D);  // "x" into the address
+    if (frame == 2) PostText("x");  // into the address
     if (frame == 3) Key(VK_GAMEPAD_A);
-    if (frame == 4) PushKey(0x15);  // "y" into the e-mail
+    if (frame == 4) PostText("y");  // into the e-mail
     if (frame == 5) {
       Key(VK_DOWN);   // "remove", the nearest below (the ring shows since the title page's Enter)
       Key(VK_RIGHT);  // "enter"
     }
-    if (frame == 6) PushKey(0x2C);  // "z" typed on a button goes nowhere
+    if (frame == 6) PostText("z");  // typed on a button: goes nowhere
     if (frame == 7) {
       PushKey(0x1C);
       Key(VK_RETURN);
@@ -293,7 +292,7 @@ TEST_F(KeysTest, PlayersDialogTypesInTheLinesThenReachesItsButtonsByArrows) {
 
   // B leaves without a change.
   title.playersScript = [](int frame) {
-    if (frame == 1) PushKey(0x2C);
+    if (frame == 1) PostText("z");
     if (frame == 2) Key(VK_GAMEPAD_B);
   };
   Key(VK_RETURN);

@@ -32,6 +32,7 @@
 #include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Process.h"
+#include "platform/Utf8.h"
 #include "platform/Video.h"
 #include "qz/qz.h"
 #include "tests/common/TempFolder.h"
@@ -90,15 +91,22 @@ inline std::function<void(int)> ClickScript(int x, int y) {
   };
 }
 
+// Types the UTF-8 text as the desktop would: one character message each, which the message
+// pump of the next frame takes into the key queue.
+inline void PostText(const char* text) {
+  uint32_t code = 0;
+  for (size_t at = 0, step = 0; (step = platform::DecodeUtf8(text + at, 4, &code)) != 0; at += step)
+    platform::Messages().Post(platform::WM_UNICHAR, code);
+}
+
 // A players-dialog script: types "kim" over the first player's name (seven backspaces, then the
-// keys k, i, m by their DirectInput codes) and stores it with the enter button at (x, y).
+// characters) and stores it with the enter button at (x, y).
 inline std::function<void(int)> TypeKimAndEnterScript(int x, int y) {
   return [x, y](int frame) {
     if (frame == 1) {
       for (int i = 0; i < 7; ++i)
         PushKey(0x0E);
-      for (uint32_t key : {0x25u, 0x17u, 0x32u})
-        PushKey(key);
+      PostText("kim");
     }
     if (frame == 2) Mouse(x, y, kLeft);
     if (frame == 3) Mouse(x, y, 0);

@@ -12,8 +12,8 @@ namespace {
 
 constexpr uint32_t kTab = 0x0F;
 constexpr uint32_t kEnter = 0x1C;
-constexpr uint32_t kKeyX = 0x2D;
-constexpr uint32_t kKeyY = 0x15;
+constexpr uint32_t kKeyX = kKeyText | 'x';
+constexpr uint32_t kKeyY = kKeyText | 'y';
 // Buttons on the screen: the dialog is placed at (53, 18).
 constexpr int kEnterX = 53 + 474 + 10, kEnterY = 18 + 471 + 10;
 constexpr int kRemoveX = 53 + 360 + 10, kRemoveY = 18 + 471 + 10;
@@ -113,13 +113,35 @@ TEST_F(PlayersDialogTest, TabAndEnterMoveThroughTheLinesAndBackToTheName) {
   EXPECT_STREQ(dialog.Field(1)->Text(), "y");
   Key(kEnter);
   EXPECT_EQ(Focused(), 2);
-  Key(kKeyX | kKeyShift);
+  Key(kKeyText | 'X');
   EXPECT_STREQ(dialog.Field(2)->Text(), "X");
   Key(kTab);
   EXPECT_EQ(Focused(), 0);
   Key(kEnter);
   EXPECT_EQ(Focused(), 1);
   EXPECT_EQ(dialog.IsDone(), 0);
+}
+
+TEST_F(PlayersDialogTest, ALineTakesWhatTheFileKeepsAndNeverPartOfACharacter) {
+  Open(0);
+  for (int i = 0; i < 7; ++i)
+    Key(0x0E);
+  // Typed as the desktop types: through the message pump into the key queue.
+  std::string typed;
+  for (int i = 0; i < 40; ++i)
+    typed += "\xC3\xA9";
+  PostText((typed + "ab").c_str());
+  PumpMessages();
+  Step(0, 0, 0);
+  // 31 letters of two bytes, then one of one byte: the 63 bytes a name keeps in the options
+  // file. The 32nd two-byte letter would have needed 64.
+  std::string expected;
+  for (int i = 0; i < 31; ++i)
+    expected += "\xC3\xA9";
+  expected += "a";
+  EXPECT_EQ(std::string(dialog.Field(0)->Text()), expected);
+  ClickAt(kEnterX, kEnterY);
+  EXPECT_EQ(std::string(ThePlayerProfiles().Player(0).name), expected);
 }
 
 TEST_F(PlayersDialogTest, ClickBesideEveryLineGivesTheNameTheFocus) {

@@ -34,9 +34,12 @@ TEST(ScoreUploadTest, EscapesExactlyTheSixteenBytesInLowerCase) {
   const std::string escaped = " \"#%;<>?[\\]^{|}~";
   for (int c = 1; c < 256; ++c) {
     const char text[2] = {static_cast<char>(c), '\0'};
-    char out[8];
+    char out[16];
     EXPECT_EQ(EscapeQueryText(text, out, sizeof(out)), 1u);
-    if (escaped.find(static_cast<char>(c)) != std::string::npos) {
+    if (c >= 0x80) {
+      // A byte beyond ASCII alone is no UTF-8: it goes as the replacement character.
+      EXPECT_STREQ(out, "%ef%bf%bd") << "byte " << c;
+    } else if (escaped.find(static_cast<char>(c)) != std::string::npos) {
       char expected[4];
       std::snprintf(expected, sizeof(expected), "%%%02x", c);
       EXPECT_STREQ(out, expected) << "byte " << c;
@@ -64,6 +67,16 @@ TEST(ScoreUploadTest, PlayerLineTravelsWholeWithItsSpacesEscaped) {
                 "&score=" + std::to_string(300 ^ 0x6C3E1D9));
 }
 
+TEST(ScoreUploadTest, NamesBeyondAsciiTravelAsPercentEncodedUtf8) {
+  EXPECT_EQ(Address("Zeppolo", "J\xC3\xBCrgen Wei\xC3\x9F:::Y", 300),
+            kPrefix + "game=Zeppolo&name=J%c3%bcrgen%20Wei%c3%9f:::Y" +
+                "&score=" + std::to_string(300 ^ 0x6C3E1D9));
+  // A character is never cut: its escapes all fit or none is written ("a%c5%82" takes 8).
+  char out[7];
+  EXPECT_EQ(EscapeQueryText("a\xC5\x82", out, sizeof(out)), 1u);
+  EXPECT_STREQ(out, "a");
+}
+
 TEST(ScoreUploadTest, ScoreIsCombinedWithTheMask) {
   EXPECT_EQ(Address("Zeppolo", "", 0), kPrefix + "game=Zeppolo&name=&score=113500633");
   // The mask's own value gives 0; a negative result is written as such.
@@ -88,6 +101,16 @@ TEST(ScoreUploadTest, OverlongNameIsCutBetweenEscapesAndTheScoreStays) {
     // As much of the name as fits: less than one escape is left over.
     EXPECT_GT(address.size() + 3, 255u);
   }
+  // Two-byte letters go whole or not at all.
+  std::string name;
+  for (int i = 0; i < 100; ++i)
+    name += "\xC3\xA9";
+  const std::string address = Address("Zeppolo", name.c_str(), 1234);
+  const std::string cut = address.substr(head.size(), address.size() - head.size() - tail.size());
+  ASSERT_EQ(cut.size() % 6, 0u);
+  for (size_t i = 0; i < cut.size(); i += 6)
+    ASSERT_EQ(cut.substr(i, 6), "%c3%a9");
+  EXPECT_GT(address.size() + 6, 255u);
 }
 
 TEST(ScoreUploadTest, AddressWithoutRoomForTheGameIsRefused) {

@@ -183,10 +183,8 @@ TEST_F(TitleScreenTest, PlayersDialogEditsAreStoredForEveryPlayerAfterEnter) {
   title.playersScript = [](int frame) {
     if (frame == 1) {
       for (int i = 0; i < 7; ++i)
-        PushKey(0x0E);                                                        // backspace
-      for (uint32_t key : {0x25u, 0x17u, 0x32u, 0x39u, 0x26u, 0x12u, 0x12u})  // "kim lee"
-        PushKey(key);
-      PushKey(0x25 | kKeyShift);  // "K"
+        PushKey(0x0E);  // backspace
+      PostText("kim leeK");
     }
     if (frame == 2) Mouse(53 + 474 + 10, 18 + 471 + 10, kLeft);
     if (frame == 3) Mouse(53 + 474 + 10, 18 + 471 + 10, 0);
@@ -200,6 +198,35 @@ TEST_F(TitleScreenTest, PlayersDialogEditsAreStoredForEveryPlayerAfterEnter) {
   EXPECT_EQ(Option("Player5", "name"), "Eve Ray");
   EXPECT_EQ(Option("Player5", "send"), "N");
   EXPECT_EQ(Option("Player8", "send"), "Y");
+}
+
+TEST_F(TitleScreenTest, NamesAreUtf8FromTheDialogToTheFileAndBrokenBytesReadWithoutHarm) {
+  // A hand edit in Latin-1, and a name one byte longer than its field whose last letter would
+  // be split by the field's end.
+  const std::string latin1 = "Zo\xE9 Lat";
+  const std::string overlong = std::string(62, 'a') + "\xC3\xA9";
+  launcher.Write("options.ini",
+                 "[Player3]\nname=" + latin1 + "\n[Player4]\nname=" + overlong + "\n");
+  OpenTitle();
+  Frame();
+  EXPECT_STREQ(title.PlayerField(2)->Text(), "Zo\xE9");
+  EXPECT_STREQ(title.PlayerField(3)->Text(), std::string(62, 'a').c_str());
+
+  title.playersScript = [](int frame) {
+    if (frame == 1) {
+      for (int i = 0; i < 7; ++i)
+        PushKey(0x0E);
+      PostText("Am\xC3\xA9lie Zo\xC3\xA9");
+    }
+    if (frame == 2) Mouse(53 + 474 + 10, 18 + 471 + 10, kLeft);
+    if (frame == 3) Mouse(53 + 474 + 10, 18 + 471 + 10, 0);
+  };
+  EXPECT_EQ(Click(280 + 10, 318 + 10), 1);
+  EXPECT_EQ(Option("Player1", "name"), "Am\xC3\xA9lie Zo\xC3\xA9");
+  EXPECT_STREQ(title.PlayerField(0)->Text(), "Am\xC3\xA9lie");
+  // Every player is written back: the broken bytes as they were, the long name as it was read.
+  EXPECT_EQ(Option("Player3", "name"), latin1);
+  EXPECT_EQ(Option("Player4", "name"), std::string(62, 'a'));
 }
 
 TEST_F(TitleScreenTest, HallOfFameClearWritesTheGamesOwnTable) {

@@ -43,13 +43,15 @@ class SdlVideoTest : public ::testing::Test {
     platform::Input().SetMouseButtons(0);
   }
 
-  // Everything the window system has sent, as messages.
+  // Everything the window system has sent, as messages, taken as the program takes them.
   std::vector<Message> Drain() {
     video->PumpEvents(platform::Messages());
     std::vector<Message> out;
     Message m;
-    while (platform::Messages().Take(m))
+    while (platform::Messages().Take(m)) {
+      platform::FollowKeyMessage(m);
       out.push_back(m);
+    }
     return out;
   }
 

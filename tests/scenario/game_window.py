@@ -11,6 +11,7 @@ Ctrl with an arrow blows the cursor's row, and the cursor's frame must stand whe
 Exit code: the number of failed checks.
 """
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -52,6 +53,118 @@ def read_bmp(path):
         end = start + 3 * width
         rows.append(list(zip(data[start + 2:end:3], data[start + 1:end:3], data[start:end:3])))
     return width, abs(height), rows
+
+
+def sheet_characters():
+    """The characters of a font sheet in the order of its glyphs, read from the list the generator
+    and the programs share (framework/FontRepertoire.h)."""
+    here = os.path.dirname(os.path.abspath(__file__))
+    text = open(os.path.join(here, "..", "..", "framework", "FontRepertoire.h")).read()
+    ranges = text[text.index("kSheetRanges[]"):]
+    ranges = ranges[ranges.index("{") + 1:ranges.index("};")]
+    pairs = re.findall(r"\{\s*(0x[0-9A-Fa-f]+)\s*,\s*(0x[0-9A-Fa-f]+)\s*\}", ranges)
+    return [c for first, last in pairs for c in range(int(first, 16), int(last, 16) + 1)]
+
+
+class Lettering:
+    """One of the launcher's font sheets, cut into glyphs as the programs cut it, to tell whether a
+    picture shows a text drawn with it."""
+
+    BLUE = (0, 0, 255)
+
+    def __init__(self, path, spacing=None):
+        width, self.height, self.rows = read_bmp(path)
+        empty = [all(self.rows[y][x] == self.BLUE for y in range(self.height))
+                 for x in range(width)]
+        glyphs, x = [], 0
+        while x < width:
+            if empty[x]:
+                x += 1
+                continue
+            left = x
+            while x < width and not empty[x]:
+                x += 1
+            glyphs.append((left, x))
+        codes = sheet_characters()
+        self.glyphs = dict(zip(codes, glyphs))
+        self.placeholder = glyphs[len(codes)]
+        widest = max(right - left for left, right in glyphs[:94])
+        self.space = int(widest * 0.5)
+        self.spacing = int(widest * 0.1) if spacing is None else spacing
+
+    def pixels(self, text, x, y):
+        """The opaque pixels the text draws from (x, y), as {(x, y): (r, g, b)}."""
+        out = {}
+        for character in text:
+            if character in " \u00a0":
+                x += self.space
+                continue
+            left, right = self.glyphs.get(ord(character), self.placeholder)
+            for gx in range(left, right):
+                for gy in range(self.height):
+                    if self.rows[gy][gx] != self.BLUE:
+                        out[(x + gx - left, y + gy)] = self.rows[gy][gx]
+            x += right - left + self.spacing
+        return out
+
+    def shown(self, shot, text, x, y):
+        """Whether the 800 x 600 picture shows every pixel of the text at (x, y)."""
+        for (px, py), colour in self.pixels(text, x, y).items():
+            i = (py * 800 + px) * 3
+            if any(abs(shot[i + k] - colour[k]) > 2 * TOLERANCE for k in range(3)):
+                return False
+        return True
+
+
+def ini_value(path, section, key):
+    """The value of a key of an INI file (UTF-8), None when it is not there."""
+    current = None
+    try:
+        for line in open(path, encoding="utf-8", errors="replace"):
+            line = line.strip()
+            if line.startswith("["):
+                current = line.strip("[]").lower()
+            elif "=" in line and current == section.lower():
+                k, v = line.split("=", 1)
+                if k.strip().lower() == key.lower():
+                    return v.strip()
+    except OSError:
+        pass
+    return None
+
+
+def first_score(path):
+    """Name and score of the hall of fame's first entry, or None."""
+    try:
+        data = open(path, "rb").read()
+    except OSError:
+        return None
+    if len(data) < 4 + 260:
+        return None
+    name = data[4:4 + 256].split(b"\0")[0].decode("utf-8", "replace")
+    return name, struct.unpack("<i", data[4 + 256:4 + 260])[0]
+
+
+# Keys by their X keycodes, so that the layout decides what they type. On AZERTY: the letters of
+# "Amélie Zoé", and an address whose ê is the dead circumflex (the key right of P) and an e; the
+# digits need Shift. The e-mail's ĝ, a letter of Latin Extended-A, comes from the same dead key,
+# which the plain C locale's own compose table does not know. On QWERTZ: ü and ß have keys of
+# their own, and Z and Y are where a United States keyboard has Y and Z.
+FRENCH_NAME = "Am\u00e9lie Zo\u00e9"
+FRENCH_KEYS = ["shift+24", "47", "11", "46", "31", "26", "65", "shift+25", "32", "11"]
+FRENCH_ADDRESS = "12 rue de la F\u00eate"
+FRENCH_ADDRESS_KEYS = ["shift+10", "shift+11", "65", "27", "30", "26", "65", "40", "26", "65",
+                       "46", "24", "65", "shift+41", "34", "26", "28", "26"]
+FRENCH_EMAIL = "zoe\u011d@exemple.fr"
+FRENCH_EMAIL_KEYS = ["25", "32", "26", "34", "42", "ISO_Level3_Shift+19", "26", "53", "26", "47",
+                     "33", "46", "26", "shift+59", "41", "27"]
+GERMAN_NAME = "J\u00fcrgen Wei\u00df"
+GERMAN_KEYS = ["shift+44", "34", "27", "42", "26", "57", "65", "shift+25", "26", "31", "20"]
+GERMAN_ADDRESS = "Zwinger 8, Bayreuth"
+GERMAN_ADDRESS_KEYS = ["shift+29", "25", "31", "57", "42", "26", "27", "65", "17", "59", "65",
+                       "shift+56", "38", "52", "27", "26", "30", "28", "43"]
+# The key marked M on AZERTY: right of L, where a United States keyboard has its semicolon.
+AZERTY_M = "47"
 
 
 class Screen:

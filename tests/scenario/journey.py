@@ -7,11 +7,19 @@ virtual one, plugged into each program at run time through its test hook (ZEP_VI
 buttons take SDL's own way as a real controller's do. Screenshots show where the focus and the
 pictures are; options.ini and hiscore.dat must hold what the player chose and scored.
 
+The keyboard is a French one (AZERTY, setxkbmap fr) and the programs run in the plain C locale:
+the player types "Amélie Zoé" and an address with a dead key into the players dialog, keys pressed
+by their keycodes so that the layout decides what they type; the name must show on the title page,
+in the game's window title, in hiscore.dat after the game and in the hall of fame, and the key
+marked M must bring the launcher back. Then the keyboard becomes a German one (QWERTZ) and the
+player becomes "Jürgen Weiß".
+
     journey.py --keys|--pad <launcher folder>    (run on a display, with xdotool and ImageMagick)
 
 Exit code: the number of failed checks.
 """
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -19,9 +27,13 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window  # noqa: E402  (the board reader and the rules of a pop)
+from game_window import (  # noqa: E402  (what the player types, key by key)
+    AZERTY_M, FRENCH_ADDRESS, FRENCH_ADDRESS_KEYS, FRENCH_EMAIL, FRENCH_EMAIL_KEYS, FRENCH_KEYS,
+    FRENCH_NAME, GERMAN_ADDRESS, GERMAN_ADDRESS_KEYS, GERMAN_KEYS, GERMAN_NAME)
 
 # The game scenario's checks count into the same total.
 fail, note = game_window.fail, game_window.note
+ini_value, first_score = game_window.ini_value, game_window.first_score
 wait_until, pids_of = game_window.wait_for, game_window.pids_of
 started = []
 
@@ -41,34 +53,6 @@ def window_named(pattern):
     out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
                          capture_output=True, text=True).stdout.split()
     return out[0] if out else None
-
-
-def ini_value(path, section, key):
-    current = None
-    try:
-        for line in open(path):
-            line = line.strip()
-            if line.startswith("["):
-                current = line.strip("[]").lower()
-            elif "=" in line and current == section.lower():
-                k, v = line.split("=", 1)
-                if k.strip().lower() == key.lower():
-                    return v.strip()
-    except OSError:
-        pass
-    return None
-
-
-def first_score(path):
-    """Name and score of the hall of fame's first entry, or None."""
-    try:
-        data = open(path, "rb").read()
-    except OSError:
-        return None
-    if len(data) < 4 + 260:
-        return None
-    name = data[4:4 + 256].split(b"\0")[0].decode("latin-1")
-    return name, struct.unpack("<i", data[4 + 256:4 + 260])[0]
 
 
 def near(a, b, tolerance=10):
@@ -134,6 +118,61 @@ class Input:
             time.sleep(0.12)
 
 
+def type_keys(keys):
+    if keys:
+        subprocess.run(["xdotool", "key", "--delay", "80"] + keys, check=True)
+        time.sleep(0.2)
+
+
+def layout(name):
+    """Makes the display's keyboard a French or German one; False when the server kept its own."""
+    subprocess.run(["setxkbmap", name], check=True)
+    query = subprocess.run(["setxkbmap", "-query"], capture_output=True, text=True).stdout
+    return ("layout:     %s" % name) in query
+
+
+def window_title(window):
+    """The window's title as the desktop shows it (_NET_WM_NAME, UTF-8)."""
+    out = subprocess.run(["xprop", "-id", window, "_NET_WM_NAME"], capture_output=True).stdout
+    text = out.split(b"=", 1)[-1].strip().strip(b'"')
+    # xprop writes bytes it takes for unprintable in this locale as octal escapes.
+    text = re.sub(rb"\\([0-7]{3})", lambda m: bytes([int(m.group(1), 8)]), text)
+    return text.decode("utf-8", "replace")
+
+
+def shows_text(window, work, sheet, text, x, y, spacing=None):
+    return game_window.Lettering(sheet, spacing).shown(game_window.Screen(window, work).grab(),
+                                                       text, x, y)
+
+
+def edit_player(hands, window, work, launcher_dir, options, lines, clear):
+    """From "Players" with the focus ring: the dialog, its name, address and e-mail lines each
+    cleared and typed (a line without keys is left as it is), then its "Enter" button, by keys.
+    True when options.ini holds the third player's lines and the title page shows the name."""
+    hands.do("press")
+    time.sleep(0.5)
+    for i, (text, line_keys) in enumerate(lines):
+        keys = ["BackSpace"] * clear + line_keys if line_keys is not None else []
+        type_keys(keys + (["Tab"] if i + 1 < len(lines) else []))
+    # From the last line down to "Remove", right to "Enter".
+    hands.do("down", "right", "press")
+    section_is = lambda: all(ini_value(options, "Player3", key) == text for key, (text, _) in
+                             zip(("name", "address", "email"), lines))
+    if not wait_until(section_is, 5):
+        fail("the players dialog stored name=%r address=%r email=%r, not %r" % (
+            ini_value(options, "Player3", "name"), ini_value(options, "Player3", "address"),
+            ini_value(options, "Player3", "email"), [text for text, _ in lines]))
+        return False
+    note("typed and stored in options.ini as UTF-8: %s" % " / ".join(text for text, _ in lines))
+    name = lines[0][0]
+    # Only the first word shows on the title page, in the current player's highlighted font.
+    sheet = os.path.join(launcher_dir, "h_font.bmp")
+    if not wait_until(lambda: shows_text(window, work, sheet, name.split(" ")[0], 238, 420), 5):
+        fail("the title page does not show %r for the third player" % name.split(" ")[0])
+        return False
+    return True
+
+
 def start(program, arguments, folder, env, log):
     process = subprocess.Popen([program] + arguments, cwd=folder, env=env, stdout=log,
                                stderr=subprocess.STDOUT)
@@ -156,11 +195,27 @@ def journey(mode, launcher_dir):
         pad_script = os.path.join(work, "pad.txt")
         open(pad_script, "w").close()
         env["ZEP_VIRTUAL_PAD"] = pad_script
+    else:
+        # A player whose locale names no character set at all.
+        for name in ("LANG", "LANGUAGE", "LC_CTYPE", "LC_MESSAGES"):
+            env.pop(name, None)
+        env["LC_ALL"] = "C"
+        if not layout("fr"):
+            fail("the display did not take the French keyboard layout")
+            return
+        Input.KEYS["menu"] = AZERTY_M
     hands = Input(pad_script)
     log = open(os.path.join(work, "programs.log"), "w")
     options = os.path.join(launcher_dir, "options.ini")
     scores = os.path.join(game_dir, "hiscore.dat")
     title_picture = os.path.join(game_dir, "title", "titlebackground.bmp")
+
+    # Files edited by hand in Latin-1, which is not UTF-8: they must read without harm and show
+    # their bytes as placeholders.
+    if not pad_script:
+        open(options, "wb").write(b"[Player8]\r\nname=Zo\xe9 Lat\r\n")
+        entry = b"Bj\xf6rn:::Y".ljust(256, b"\0") + struct.pack("<i", 1)
+        open(scores, "wb").write(struct.pack("<i", 20) + entry + bytes(260 * 19))
 
     # 1. The launcher's pages; the focus starts on the first game.
     launcher = start("./Hubbix", [], launcher_dir, env, log)
@@ -179,6 +234,12 @@ def journey(mode, launcher_dir):
                                                                         (700, 250), (400, 575)]), 5):
         fail("the screen does not show the game's page")
     note("the first game's page opened from the pages")
+    if not pad_script:
+        sheet = os.path.join(launcher_dir, "n_font.bmp")
+        if not wait_until(lambda: shows_text(window, work, sheet, "Zo\ufffd", 408, 510), 5):
+            fail("the eighth name, in Latin-1, does not show as Zo and a placeholder")
+        else:
+            note("a Latin-1 name from options.ini shows its byte as a placeholder")
 
     # 2. A player: from "Play" left to "Players", down twice to the third name; its ring shows.
     hands.do("stick left" if pad_script else "left", "down", "down")
@@ -191,6 +252,17 @@ def journey(mode, launcher_dir):
         fail("choosing the third name wrote playerid=%s" % ini_value(options, "setup", "playerid"))
     else:
         note("the third player is chosen (options.ini: playerid=2)")
+    player = "Player3:::Y"
+    if not pad_script:
+        # Up to "Players" and the player's name, address and e-mail typed on AZERTY; then back
+        # down to the third name.
+        hands.do("up", "up")
+        lines = [(FRENCH_NAME, FRENCH_KEYS), (FRENCH_ADDRESS, FRENCH_ADDRESS_KEYS),
+                 (FRENCH_EMAIL, FRENCH_EMAIL_KEYS)]
+        if edit_player(hands, window, work, launcher_dir, options, lines, 8):
+            note("the title page shows %s" % FRENCH_NAME.split(" ")[0])
+        player = ":".join([FRENCH_NAME, FRENCH_ADDRESS, FRENCH_EMAIL, "Y"])
+        hands.do("down", "down")
 
     # 3. The switches: left to "Credits", down to "Music", then "Sound" beside it.
     hands.do("left", "down", "press", "left", "press")
@@ -247,6 +319,12 @@ def journey(mode, launcher_dir):
     window = window_named("^Zeppolo")
     game_shown = time.time()
     if not pad_script:
+        title = window_title(window)
+        if title != "Zeppolo - " + FRENCH_NAME:
+            fail("the game's window title is %r" % title)
+        else:
+            note("the game's window title: %s" % title)
+    if not pad_script:
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
     hands.plug_in()
     screen = game_window.Screen(window, work)
@@ -283,17 +361,20 @@ def journey(mode, launcher_dir):
     game_over = os.path.join(game_dir, "GameOverOOT.bmp")
     width, height, _ = game_window.read_bmp(game_over)
     spread = [(width * i // 5, height * j // 5) for i in (1, 2, 3, 4) for j in (1, 2, 4)]
+    # A file from before may be there already: the result is in when the player's line leads it.
+    entered = lambda: (first_score(scores) or ("",))[0] == player
     if wait_until(lambda: shows(window, work, game_over, 400 - width // 2, 300 - height // 2,
-                                      spread) or os.path.exists(scores), 20):
+                                spread) or entered(), 20):
         hands.do("close")
-    if not wait_until(lambda: first_score(scores) is not None, 10):
+    wait_until(entered, 10)
+    if first_score(scores) is None:
         fail("no score was entered in the hall of fame")
     else:
         name, score = first_score(scores)
-        if name != "Player3:::Y" or score <= 0:
+        if name != player or score <= 0:
             fail("the hall of fame's first entry is %r with %d" % (name, score))
         else:
-            note("the score %d of Player3 is in hiscore.dat" % score)
+            note("the score %d of %s is in hiscore.dat" % (score, name.split(":")[0]))
 
     # 7. "Menu": the launcher comes back on the game's page, then out by Esc or by the pages'
     #    Exit button.
@@ -318,6 +399,28 @@ def journey(mode, launcher_dir):
         hands.do("back", "up", "right", "press")  # the pages, "Info", "Exit"
     else:
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+        note("the key marked M on AZERTY brought the launcher back")
+        # 8. The hall of fame shows the name in its first row: from "Play" left to "Players", to
+        #    "How to Play", down to "High Scores".
+        hands.do("left", "left", "left", "down", "press")
+        sheet = os.path.join(launcher_dir, "HallPurpleFont.bmp")
+        black = os.path.join(launcher_dir, "HallBlackFont.bmp")
+        if not wait_until(lambda: shows_text(window, work, sheet, FRENCH_NAME, 53 + 56, 18 + 275,
+                                             1), 5):
+            fail("the hall of fame does not show %s in its first row" % FRENCH_NAME)
+        elif not shows_text(window, work, black, "Bj\ufffdrn", 53 + 56, 18 + 275 + 26, 1):
+            fail("the hall of fame's second row, in Latin-1, does not show Bj, a placeholder, rn")
+        else:
+            note("the hall of fame shows %s, and a Latin-1 name with a placeholder" % FRENCH_NAME)
+        hands.do("close")
+        # 9. A German keyboard: right to the first name, up to "Players".
+        if not layout("de"):
+            fail("the display did not take the German keyboard layout")
+        hands.do("right", "up")
+        lines = [(GERMAN_NAME, GERMAN_KEYS), (GERMAN_ADDRESS, GERMAN_ADDRESS_KEYS),
+                 (FRENCH_EMAIL, None)]
+        if edit_player(hands, window, work, launcher_dir, options, lines, 20):
+            note("the title page shows %s" % GERMAN_NAME.split(" ")[0])
         subprocess.run(["xdotool", "key", "Escape"], check=True)
     if not wait_until(lambda: not alive(back_pid), 15):
         fail("the launcher did not end")

@@ -6,7 +6,7 @@
 set -u
 
 source "$(dirname "$0")/virtual_display.sh" "the launcher and the game without a mouse" "$0" "$@"
-require_tools xdotool import python3
+require_tools xdotool import python3 setxkbmap xprop
 source "$(dirname "$0")/polling.sh"
 use_private_work
 copy_stage

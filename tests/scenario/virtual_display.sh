@@ -19,7 +19,10 @@ if [ "${1:-}" != "--inside" ]; then
   fi
   display_file=$(mktemp)
   display_log=$(mktemp)
-  Xvfb -displayfd 3 -nolisten tcp -screen 0 "${virtual_screen:-1024x768x24}" \
+  # -noreset: a desktop's server keeps its state while programs come and go; without it the
+  # server resets whenever its last client leaves, and a keyboard layout set with setxkbmap (a
+  # client of its own) would be gone before the programs start.
+  Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${virtual_screen:-1024x768x24}" \
     3>"$display_file" 2>"$display_log" &
   display_server=$!
   trap 'kill "$display_server" 2>/dev/null; wait "$display_server" 2>/dev/null

@@ -3,13 +3,18 @@
 display so that xdotool's input reaches it. The pictures are found in screenshots of weston's
 output by the programs' own background pictures.
 
-One weston serves the player's round: the launcher shows its page at once, its game slot and
-"Play" hand over to the game, whose window comes to the front with the keyboard focus, a click
-pops a group as the rules say, Alt+Enter switches to full screen and back, "menu" brings the
-launcher back on the game's title page with the keyboard focus, and Esc ends it; each window
-names its desktop entry as its app id. Then the game, started with both displays named and no
-driver chosen, must take Wayland, load no GL driver, and end within 2 s of the compositor's death
-with one line and code 1. A second weston has an output of scale 2: the
+One weston serves the player's round: the launcher shows its page at once, its game slot opens
+the title page, where the players dialog takes a name typed on a German keyboard; "Play" hands
+over to the game, whose window comes to the front with the keyboard focus and names the player in
+its title, a click pops a group as the rules say, Alt+Enter switches to full screen and back, and
+the game runs out of time with the player's result in hiscore.dat. Then the keyboard becomes a
+French one: the key marked M on it brings the launcher back on the game's title page with the
+keyboard focus, the hall of fame shows the German name, the players dialog takes "Amélie Zoé" and
+a dead key, and Esc ends the launcher; each window names its desktop entry as its app id. The
+layouts are the X display's (setxkbmap): weston's X11 backend builds its keymap from the layout
+the X display names, not from its own configuration. Then the game, started with both displays
+named and no driver chosen, must take Wayland, load no GL driver, and end within 2 s of the
+compositor's death with one line and code 1. A second weston has an output of scale 2: the
 game's first window takes its size from the desktop's logical size and draws its picture sharp
 from a buffer of twice its size; this weston is shut down in order under it.
 
@@ -29,6 +34,9 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import game_window as gw  # noqa: E402  (the board reader and the rules)
+from game_window import (  # noqa: E402  (what the player types, key by key)
+    AZERTY_M, FRENCH_ADDRESS, FRENCH_ADDRESS_KEYS, FRENCH_KEYS, FRENCH_NAME, GERMAN_ADDRESS,
+    GERMAN_ADDRESS_KEYS, GERMAN_KEYS, GERMAN_NAME)
 
 SOCKET = "zep-wayland"
 OUTPUT_W, OUTPUT_H = 1024, 768
@@ -229,8 +237,38 @@ class GameView:
         return crop(self.weston.grab(), self.weston.width, self.ox, self.oy)
 
 
+def edit_player(weston, view, launcher_dir, name, keys, address, address_keys):
+    """The players dialog from the title page at view: the first player's name and address
+    cleared and typed by keycodes, then its "Enter" button. True when options.ini holds them
+    and the title page shows the name's first word."""
+    options = os.path.join(launcher_dir, "options.ini")
+    weston.click(view.ox + 290, view.oy + 328)
+    time.sleep(0.5)
+    weston.keys(*(["BackSpace"] * 12 + keys + ["Tab"] + ["BackSpace"] * 20 + address_keys))
+    weston.click(view.ox + 53 + 474 + 10, view.oy + 18 + 471 + 10)
+    stored = lambda: (gw.ini_value(options, "Player1", "name"),
+                      gw.ini_value(options, "Player1", "address"))
+    if not wait_for(lambda: stored() == (name, address), 5):
+        fail("the players dialog stored %r, not %r" % (stored(), (name, address)))
+        return False
+    sheet = gw.Lettering(os.path.join(launcher_dir, "h_font.bmp"))
+    if not wait_for(lambda: sheet.shown(view.grab(), name.split(" ")[0], 239, 378), 5):
+        fail("the title page does not show %r" % name.split(" ")[0])
+        return False
+    note("typed on the players dialog and stored as UTF-8: %s / %s; the title page shows %s" %
+         (name, address, name.split(" ")[0]))
+    return True
+
+
 def players_round(weston, launcher_dir, work, game_picture):
     game_dir = os.path.join(launcher_dir, "Zeppolo")
+    # A game that runs out of time soon after the round's moves; the other checks' games take
+    # the usual time again.
+    setup = os.path.join(game_dir, "setup.ini")
+    settings = open(setup).read()
+    lines = [("gametime=40" if line.strip().lower().startswith("gametime=") else line)
+             for line in settings.splitlines()]
+    open(setup, "w").write("\n".join(lines) + "\n")
     _, _, title_page_rows = gw.read_bmp(os.path.join(game_dir, "title", "titlebackground.bmp"))
     launcher_page = Picture(os.path.join(launcher_dir, "background.bmp"),
                             lambda x, y: (x < 600 and y < 110) or y >= 572)
@@ -264,6 +302,9 @@ def players_round(weston, launcher_dir, work, game_picture):
         if not wait_for(lambda: shows_title_page(ox, oy), 10):
             fail("a click on the game's slot did not show its title page")
             return
+        # The first player's name and address, typed on a German keyboard.
+        edit_player(weston, GameView(weston, ox, oy), launcher_dir, GERMAN_NAME, GERMAN_KEYS,
+                    GERMAN_ADDRESS, GERMAN_ADDRESS_KEYS)
         weston.click(ox + 716, oy + 327)
         if not wait_for(lambda: pids_of(os.path.join(game_dir, "Zeppolo")), 15):
             fail("\"Play\" did not start the game: %s" % tail(log.name))
@@ -327,11 +368,24 @@ def players_round(weston, launcher_dir, work, game_picture):
             fail("a second Alt+Enter did not give the window back")
             return
 
-        # 6. "menu" starts the launcher on the game's title page and ends the game.
-        weston.click(view.ox + 49, view.oy + 448)
+        # 6. The clock runs out: the result enters hiscore.dat under the player's line.
+        scores = os.path.join(game_dir, "hiscore.dat")
+        entry = wait_for(lambda: (gw.first_score(scores) or (None,))[0], 60)
+        line = ":".join([GERMAN_NAME, GERMAN_ADDRESS, "", "Y"])
+        if entry != line:
+            fail("the hall of fame's first entry is %r, not %r" % (entry, line))
+        else:
+            note("the game ran out of time; hiscore.dat holds %s" % entry)
+        time.sleep(3.5)  # the game-over picture and the hall-of-fame notice
+
+        # 7. The key marked M on a French keyboard starts the launcher on the game's title page
+        #    and ends the game.
+        subprocess.run(["setxkbmap", "fr"], check=True)
+        time.sleep(0.5)
+        weston.keys(AZERTY_M)
         back = wait_for(lambda: pids_of(os.path.join(launcher_dir, "Hubbix")), 15)
         if not back:
-            fail("the game's \"menu\" did not start the launcher")
+            fail("the key marked M on AZERTY did not start the launcher")
             return
         if not wait_for(lambda: gone(game_pid), 10):
             fail("the game did not end after \"menu\"")
@@ -339,7 +393,19 @@ def players_round(weston, launcher_dir, work, game_picture):
         if at is None:
             fail("the launcher did not come back on the game's title page")
             return
-        note("the launcher came back on the game's title page")
+        note("the key marked M on AZERTY brought the launcher back on the game's title page")
+        view = GameView(weston, *at)
+        # 8. The hall of fame shows the German name in its first row; then the French one is typed.
+        weston.click(view.ox + 62, view.oy + 375)
+        hall = gw.Lettering(os.path.join(launcher_dir, "HallPurpleFont.bmp"), 1)
+        if wait_for(lambda: hall.shown(view.grab(), GERMAN_NAME, 53 + 56, 18 + 275), 5):
+            note("the hall of fame shows %s" % GERMAN_NAME)
+        else:
+            fail("the hall of fame does not show %s in its first row" % GERMAN_NAME)
+        weston.click(view.ox + 53 + 595 + 10, view.oy + 18 + 220 + 10)
+        time.sleep(0.5)
+        edit_player(weston, view, launcher_dir, FRENCH_NAME, FRENCH_KEYS, FRENCH_ADDRESS,
+                    FRENCH_ADDRESS_KEYS)
         # It has the keyboard too: Esc ends it.
         weston.keys("Escape")
         if wait_for(lambda: gone(back[0]), 10):
@@ -348,16 +414,22 @@ def players_round(weston, launcher_dir, work, game_picture):
             fail("Esc did not end the launcher that came back")
     finally:
         log.close()
+        open(setup, "w").write(settings)
         for program in (os.path.join(game_dir, "Zeppolo"), os.path.join(launcher_dir, "Hubbix")):
             for pid in pids_of(program):
                 os.kill(pid, signal.SIGTERM)
         if launcher.poll() is None:
             launcher.kill()
             launcher.wait()
-    report = open(log.name).read()
+    report = open(log.name, encoding="utf-8", errors="replace").read()
     for app_id in ("com.example.qorvexgames.Hubbix", "com.example.qorvexgames.Zeppolo"):
         if 'set_app_id("%s")' % app_id not in report:
             fail("no window gave the app id %s" % app_id)
+    title = 'set_title("Zeppolo - %s")' % GERMAN_NAME
+    if title not in report:
+        fail("the game's window did not take the title %s" % title)
+    else:
+        note("the game's window title: Zeppolo - %s" % GERMAN_NAME)
     if "Sanitizer" in report:
         fail("a sanitizer report: " + report[report.index("Sanitizer") - 40:][:3000])
 
@@ -495,6 +567,8 @@ def main():
     work = os.path.realpath(sys.argv[2])
     game_picture = Picture(os.path.join(launcher_dir, "Zeppolo", "background.bmp"),
                            lambda x, y: (x < 80 and y < 40) or (y >= 575 and x >= 90))
+    # Weston's X11 backend builds its keymap from the layout the X display names.
+    subprocess.run(["setxkbmap", "de"], check=True)
     for scale, checks in ((1, (players_round, both_displays)), (2, (scale_two,))):
         weston = Weston(work, scale)
         try:

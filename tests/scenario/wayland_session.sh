@@ -13,7 +13,7 @@ if ! command -v weston >/dev/null 2>&1; then
   echo "SKIPPED: weston is not installed (Debian package weston); Wayland was not checked."
   exit 77
 fi
-require_tools xdotool xwininfo import python3
+require_tools xdotool xwininfo import python3 setxkbmap
 source "$(dirname "$0")/polling.sh"
 use_private_work
 copy_stage

@@ -1,6 +1,6 @@
 // Checks every generated data file in the staged install layout against what the programs need
 // of it: pictures load with the programs' own loader and have the sizes and cuts the layout
-// requires, transparency sits where it belongs, font sheets scan to 94 glyphs, sounds are PCM
+// requires, transparency sits where it belongs, font sheets scan to their glyphs, sounds are PCM
 // WAV files the sound library accepts, the music is a long enough MP3.
 
 #include <gtest/gtest.h>
@@ -287,7 +287,8 @@ void CheckFrame(const QZSurface& s, const Frame& f, unsigned checks) {
 // The glyph boundaries of a font sheet, found the way the launcher's font loader finds them: a
 // column is empty when every pixel in it is the key; glyphs are runs of non-empty columns.
 // The sheets are measured with the programs' own font loader, which refuses a sheet with fewer
-// than 94 glyphs; the test also insists that nothing follows the 94th.
+// than 94 glyphs; the test also insists that every glyph of the sheets' list is there, "!" to "~"
+// first, the placeholder last, and that nothing follows it.
 struct Glyph {
   int left, right;
 };
@@ -301,6 +302,13 @@ std::vector<Glyph> ScanFontSheet(const std::string& path, const QZSurface& s, in
     const Font::Glyph* g = font.GlyphOf(static_cast<char>(c));
     glyphs.push_back({g->left, g->right});
   }
+  for (int index = Font::kGlyphCount; index < kSheetCharacters; ++index) {
+    const Font::Glyph* g = font.GlyphOfCode(SheetCharacter(index));
+    glyphs.push_back({g->left, g->right});
+  }
+  const Font::Glyph* placeholder = font.Placeholder();
+  glyphs.push_back({placeholder->left, placeholder->right});
+  if (glyphs.back().left == -1) return glyphs;
   for (int x = glyphs.back().right; x < s.Width(); ++x) {
     for (int y = 0; y < s.Height(); ++y) {
       if (s.PixelAt(x, y) != kKey) {
@@ -386,18 +394,60 @@ void CheckFont(const Asset& a) {
   EXPECT_LE(s->Height(), a.maxH);
   int extra = 0;
   std::vector<Glyph> glyphs = ScanFontSheet(PathOf(a.where, a.name), *s, &extra);
-  ASSERT_EQ(glyphs.size(), 94u) << "the sheet ran out of glyphs";
+  ASSERT_EQ(glyphs.size(), static_cast<size_t>(kSheetGlyphs)) << "the sheet ran out of glyphs";
   for (size_t g = 0; g < glyphs.size(); ++g) {
-    EXPECT_LT(glyphs[g].left, s->Width())
-        << "glyph '" << static_cast<char>(33 + g) << "' is missing";
+    EXPECT_NE(glyphs[g].left, -1) << "glyph of U+" << std::hex
+                                  << SheetCharacter(static_cast<int>(g)) << " (index " << std::dec
+                                  << g << ") is missing";
     EXPECT_LE(glyphs[g].right, s->Width());
   }
-  EXPECT_EQ(extra, 0) << "more than 94 glyphs on the sheet";
+  ASSERT_NE(glyphs.back().left, -1) << "no placeholder glyph";
+  EXPECT_EQ(extra, 0) << "more glyphs on the sheet than it holds characters";
   // The glyphs are in character order: narrow letters are narrower than wide ones.
-  auto width = [&](char c) { return glyphs[c - 33].right - glyphs[c - 33].left; };
+  auto at = [&](uint32_t code) { return glyphs[static_cast<size_t>(SheetGlyphIndex(code))]; };
+  auto width = [&](uint32_t code) { return at(code).right - at(code).left; };
   EXPECT_LT(width('i'), width('m'));
   EXPECT_LT(width('!'), width('W'));
   EXPECT_LT(width('.'), width('@'));
+  EXPECT_LT(width(0x131), width(0x153));  // dotless i, oe
+  EXPECT_LT(width(0xED), width(0xC6));    // i acute, AE
+  // The highest ink of a glyph, its rows counted from the sheet's top.
+  auto top = [&](const Glyph& g) {
+    for (int y = 0; y < s->Height(); ++y)
+      for (int x = g.left; x < g.right; ++x)
+        if (s->PixelAt(x, y) != kKey) return y;
+    return s->Height();
+  };
+  // Accents above capitals stand above the capitals, inside the sheet; and an accented letter
+  // is never drawn as its bare letter.
+  const uint32_t capitals[][2] = {{0xC9, 'E'}, {0xC5, 'A'}, {0x17D, 'Z'}, {0x150, 'O'}};
+  for (const auto& pair : capitals)
+    EXPECT_LT(top(at(pair[0])), top(at(pair[1]))) << "U+" << std::hex << pair[0];
+  const uint32_t letters[][2] = {{0xE9, 'e'},  {0xFC, 'u'}, {0xF1, 'n'},  {0xF8, 'o'},
+                                 {0x142, 'l'}, {0xE7, 'c'}, {0x15E, 'S'}, {0x151, 'o'},
+                                 {0x11F, 'g'}, {0x219, 's'}};
+  for (const auto& pair : letters) {
+    const Glyph marked = at(pair[0]);
+    const Glyph bare = at(pair[1]);
+    int differ = marked.right - marked.left != bare.right - bare.left ? 1 : 0;
+    for (int y = 0; y < s->Height() && differ == 0; ++y)
+      for (int x = 0; x < marked.right - marked.left; ++x)
+        differ += s->PixelAt(marked.left + x, y) != s->PixelAt(bare.left + x, y);
+    EXPECT_GT(differ, 0) << "U+" << std::hex << pair[0] << " looks like " << char(pair[1]);
+  }
+  // The placeholder is an empty box: full sides, and an inside that shows what is behind it.
+  const Glyph box = glyphs.back();
+  const int boxTop = top(box);
+  int boxBottom = boxTop;
+  while (boxBottom + 1 < s->Height() && s->PixelAt(box.left, boxBottom + 1) != kKey)
+    ++boxBottom;
+  EXPECT_GE(boxBottom - boxTop, 6);
+  EXPECT_GE(box.right - box.left, 5);
+  for (int y = boxTop; y <= boxBottom; ++y) {
+    EXPECT_NE(s->PixelAt(box.left, y), kKey);
+    EXPECT_NE(s->PixelAt(box.right - 1, y), kKey);
+  }
+  EXPECT_EQ(s->PixelAt((box.left + box.right) / 2, (boxTop + boxBottom) / 2), kKey);
 }
 
 void CheckWav(const Asset& a) {
@@ -642,7 +692,7 @@ TEST(GeneratedData, HallOfFameScoresFitTheirColumns) {
     ASSERT_TRUE(sheet);
     int extra = 0;
     std::vector<Glyph> glyphs = ScanFontSheet(PathOf(kLauncher, name), *sheet, &extra);
-    ASSERT_EQ(glyphs.size(), 94u);
+    ASSERT_EQ(glyphs.size(), static_cast<size_t>(kSheetGlyphs));
     int widest = 0;
     for (char d = '0'; d <= '9'; ++d)
       widest = std::max(widest, glyphs[d - 33].right - glyphs[d - 33].left);
