@@ -11,6 +11,7 @@
 #include "framework/ScreenManager.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
+#include "platform/FileUpdates.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int kDisplayWidth = 800;
 constexpr int kDisplayHeight = 600;
+constexpr int kLastUpdatesWaitMs = 5000;
 
 struct ShellState {
   const ShellFlavour* flavour = nullptr;
@@ -368,5 +370,9 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   flavour.addScreens(manager, shell.launcherDir);
   QZInitKeyboard();
 
-  return FrameLoop();
+  const int exitCode = FrameLoop();
+  // The window is gone: what still waits for another copy's lock, or for its file to be readable,
+  // has a last few seconds, with no frozen window to show for them.
+  platform::TheFileUpdates().Finish(kLastUpdatesWaitMs);
+  return exitCode;
 }

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -48,27 +49,54 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-void ReportWriteFailure(const std::string& nativePath, int error) {
-  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name,
-               nativePath.c_str(), std::strerror(error));
+void ReportFileNote(const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, text.c_str());
 }
 
-FileUpdateLock::FileUpdateLock(const char* path) {
+void ReportWriteFailure(const std::string& nativePath, int error) {
+  ReportFileNote("cannot write " + nativePath + ": " + std::strerror(error));
+}
+
+FileUpdateLock::FileUpdateLock(const char* path, int waitMs) {
   if (path == nullptr) return;
   int error = 0;
   const std::string target = WriteLocation(path, &error);
   if (error != 0 || target.empty() || target.back() == '/') return;
-  const std::string folder = FolderOf(target);
-  handle = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (handle < 0) return;
+  const std::string named = FolderOf(target);
+  folder = named.empty() ? "." : named;
+  handle = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (handle < 0) {
+    if (errno != ENOENT && errno != ENOTDIR) reason = errno;
+    return;
+  }
   // flock, not fcntl: its lock belongs to this open file, so threads of one process exclude each
-  // other too.
-  while (flock(handle, LOCK_EX) != 0) {
-    if (errno != EINTR) {
+  // other too. Tried without blocking, a little while apart, until the wait is up.
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (;;) {
+    if (flock(handle, LOCK_EX | LOCK_NB) == 0) {
+      state = State::kHeld;
+      return;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) {
+      reason = errno;
       close(handle);
       handle = -1;
       return;
     }
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long elapsedMs =
+        (now.tv_sec - start.tv_sec) * 1000L + (now.tv_nsec - start.tv_nsec) / 1000000L;
+    if (elapsedMs >= waitMs) {
+      state = State::kBusy;
+      close(handle);
+      handle = -1;
+      return;
+    }
+    const timespec pause{0, 2 * 1000000L};
+    nanosleep(&pause, nullptr);
   }
 }
 

@@ -138,6 +138,10 @@ std::string NativePath(const char* windowsPath) {
   return posix::ResolveCase(path);
 }
 
+std::string AbsolutePath(const char* windowsPath) {
+  return posix::AbsoluteNormal(NativePath(windowsPath));
+}
+
 bool GetCurrentFolder(char* out, size_t size) {
   if (out == nullptr || size == 0) return false;
   if (getcwd(out, size) == nullptr) {
