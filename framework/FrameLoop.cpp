@@ -6,6 +6,7 @@
 #include "framework/Keyboard.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
+#include "platform/FileUpdates.h"
 #include "qz/qz.h"
 
 namespace {
@@ -38,6 +39,9 @@ void SetWindowProcedure(WindowProcedure procedure) {
 }
 
 int PumpMessages() {
+  // Every loop pumps, modal dialogs included, so a result or setting that waits for another
+  // copy's lock, or for its file to be readable again, is entered soon after it can be.
+  platform::TheFileUpdates().Retry();
   platform::Message message;
   while (platform::PeekMessage(message)) {
     ScanKeys(QZGetKeys());

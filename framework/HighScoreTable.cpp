@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/Files.h"
+#include "platform/FileUpdates.h"
 #include "platform/Utf8.h"
 
 namespace {
@@ -63,7 +63,12 @@ int32_t HighScoreTable::Score(int i) const {
 
 bool HighScoreTable::Load(const char* path) {
   std::vector<uint8_t> bytes;
-  if (!platform::ReadWholeFile(path, bytes) || bytes.size() < 4) return false;
+  // Through the file updates, so that a result this copy could not enter yet reads as entered.
+  return platform::TheFileUpdates().Read(path, bytes) && FromBytes(bytes);
+}
+
+bool HighScoreTable::FromBytes(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() < 4) return false;
   // A table of another size, or a count that is no size at all (negative, huge), is a foreign
   // file: it is ignored and the next save replaces it.
   if (ReadInt32(bytes.data()) != Count()) return false;
@@ -83,26 +88,7 @@ bool HighScoreTable::Load(const char* path) {
   return true;
 }
 
-bool HighScoreTable::Save(const char* path) const {
-  // The lock keeps a save from landing between another copy's reading and writing of the file.
-  const platform::FileUpdateLock lock(path);
-  return Write(path);
-}
-
-bool HighScoreTable::InsertAndSave(const char* path, const char* name, int32_t score, bool* saved) {
-  if (saved != nullptr) *saved = false;
-  const platform::FileUpdateLock lock(path);
-  // What this copy read earlier may be stale: a missing or foreign file now means an empty
-  // table, as the next save replaces it.
-  Init(Count());
-  Load(path);
-  if (!Insert(name, score)) return false;
-  const bool written = Write(path);
-  if (saved != nullptr) *saved = written;
-  return true;
-}
-
-bool HighScoreTable::Write(const char* path) const {
+std::vector<uint8_t> HighScoreTable::ToBytes() const {
   std::vector<uint8_t> bytes(4 + entries.size() * kEntryBytes);
   WriteInt32(bytes.data(), Count());
   for (size_t i = 0; i < entries.size(); ++i) {
@@ -110,5 +96,46 @@ bool HighScoreTable::Write(const char* path) const {
     memcpy(p, entries[i].name, kHighScoreNameSize);
     WriteInt32(p + kHighScoreNameSize, entries[i].score);
   }
-  return platform::WriteFileAtomic(path, bytes.data(), bytes.size());
+  return bytes;
+}
+
+bool HighScoreTable::Save(const char* path) const {
+  // The whole file is replaced, so a file that cannot be read does not hold it up; under the
+  // update lock, so it does not land between another copy's reading and writing of the file.
+  auto replace = [bytes = ToBytes()](const std::vector<uint8_t>*, std::vector<uint8_t>& next) {
+    next = bytes;
+    return true;
+  };
+  return platform::TheFileUpdates().Update(path, replace, false) !=
+         platform::UpdateOutcome::kFailed;
+}
+
+bool HighScoreTable::InsertAndSave(const char* path, const char* name, int32_t score, bool* saved) {
+  if (saved != nullptr) *saved = false;
+  const int count = Count();
+  // Taken before the table is read again: the name may be one of this table's own.
+  const std::string line = name != nullptr ? name : "";
+  // The file as this copy will leave it; what this copy read earlier may be stale.
+  Init(count);
+  Load(path);
+  if (!Insert(line.c_str(), score)) return false;
+
+  // Entered into the file as it is when the edit is made: now, or later if the file is locked
+  // by another copy or cannot be read. A missing or foreign file counts as an empty table, as the
+  // next save replaces it.
+  auto enter = [count, line, score](const std::vector<uint8_t>* current,
+                                    std::vector<uint8_t>& next) {
+    HighScoreTable table;
+    table.Init(count);
+    if (current != nullptr) table.FromBytes(*current);
+    if (!table.Insert(line.c_str(), score)) return false;
+    next = table.ToBytes();
+    return true;
+  };
+  const platform::UpdateOutcome outcome = platform::TheFileUpdates().Update(path, enter);
+  if (outcome == platform::UpdateOutcome::kFailed) return true;  // entered, not saved: reported
+  Init(count);
+  Load(path);
+  if (saved != nullptr) *saved = outcome == platform::UpdateOutcome::kWritten;
+  return outcome != platform::UpdateOutcome::kUnchanged;
 }

@@ -40,19 +40,26 @@ class HighScoreTable {
   int32_t Score(int i) const;
 
   // Reads the file when it holds a table of this size; otherwise false and the table keeps its
-  // contents. Entries missing from a short file keep theirs too.
+  // contents. Entries missing from a short file keep theirs too. A result this copy entered but
+  // could not write yet reads as entered.
   bool Load(const char* path);
-  // Replaces the file through a temporary, so a failed save leaves the old file whole.
+  // Replaces the file through a temporary, so a failed save leaves the old file whole. While
+  // another copy holds the file's lock the save waits in the file updates, and true is returned.
   bool Save(const char* path) const;
   // Enters a result into the file as it is now rather than as this table last read it: under the
-  // file's update lock the table is read again, the result inserted and, when it entered, the
-  // file replaced, so the results other copies saved meanwhile stay. The table is left as the
-  // file now holds it. True when the result entered; *saved (may be null) tells whether the file
-  // was written.
+  // file's update lock the file is read again, the result inserted and, when it entered, the file
+  // replaced, so the results other copies saved meanwhile stay. When another copy holds the lock,
+  // or the file exists but cannot be read, the file is left alone and the result waits in the
+  // file updates until it can be entered (platform/FileUpdates.h); it is never entered into an
+  // empty table in place of one that could not be read. The table is left as the file will be.
+  // True when the result entered (or waits to); *saved (may be null) tells whether the file was
+  // written now.
   bool InsertAndSave(const char* path, const char* name, int32_t score, bool* saved = nullptr);
 
  private:
-  bool Write(const char* path) const;
+  // The file's layout, read into this table and made from it.
+  bool FromBytes(const std::vector<uint8_t>& bytes);
+  std::vector<uint8_t> ToBytes() const;
 
   std::vector<HighScoreEntry> entries;
 };

@@ -14,7 +14,6 @@ constexpr size_t kMaxQueued = 256;
 // Groups remembered per surface; past this the one unused longest is forgotten.
 constexpr size_t kMaxMemos = 64;
 
-bool enabled = true;
 uint64_t memoClock = 0;
 
 // The queues holding operations, and those holding memos, so that a change to one surface finds
@@ -49,23 +48,10 @@ bool SameOp(const DrawOp& a, const DrawOp& b) {
 
 }  // namespace
 
-void DrawQueue::SetEnabled(bool on) {
-  if (!on) {
-    while (!Queuing().empty())
-      Queuing().back()->Resolve();
-    while (!Remembering().empty()) {
-      DrawQueue* queue = Remembering().back();
-      while (!queue->memos.empty())
-        queue->EraseMemo(queue->memos.size() - 1);
-    }
-  }
-  enabled = on;
-}
-
 void DrawQueue::Submit(const DrawOp& op) {
   // The blit reads its source as it is now, so what waits for the source goes first.
   if (op.source != nullptr) op.source->Settle();
-  const bool wait = enabled && !target.DrawsAtOnce() &&
+  const bool wait = target.queued && !target.DrawsAtOnce() &&
                     (op.source == nullptr || (op.source != &target && !op.source->DrawsAtOnce()));
   if (!wait) {
     // After what waits here and before anything waiting elsewhere that reads the old pixels;

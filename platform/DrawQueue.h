@@ -44,9 +44,6 @@ class DrawQueue {
   // The target is going away: what reads it is drawn first, and nothing of it is kept.
   void Detach();
 
-  // Off: everything is drawn at once and nothing is remembered (tests compare the two).
-  static void SetEnabled(bool on);
-
  private:
   // A group last carried out here, still lying untouched on the target.
   struct Memo {

@@ -67,21 +67,45 @@ bool WriteFileAtomic(const char* path, const void* data, size_t size);
 void ReportWriteFailure(const std::string& nativePath, int error);
 
 // Makes one copy's read-modify-write of a file whole against every other copy's and thread's:
-// an advisory lock on the folder the file is written in, held from construction to destruction
-// (blocking until it is free). Not on the file itself, since every write replaces it by a rename
-// and a lock on the old file would not hold off the next writer; the folder stays while its files
-// come and go, and no lock file is left behind. When the folder cannot be opened or locked, the
-// update goes on unguarded and its write reports its own failure.
+// an advisory lock on the folder the file is written in, held from construction to destruction.
+// Not on the file itself, since every write replaces it by a rename and a lock on the old file
+// would not hold off the next writer; the folder stays while its files come and go, and no lock
+// file is left behind. The lock is tried for at most waitMs: a copy that holds it for long (one
+// stopped with Ctrl+Z, a hung network folder) must not freeze this one's window, so the caller
+// decides what to do while it is busy.
 class FileUpdateLock {
  public:
-  explicit FileUpdateLock(const char* path);
+  enum class State {
+    kHeld,
+    kBusy,       // another copy held it for all of waitMs
+    kUnguarded,  // the folder cannot be locked (Reason() says why) or is not there yet
+  };
+
+  FileUpdateLock(const char* path, int waitMs);
   ~FileUpdateLock();
   FileUpdateLock(const FileUpdateLock&) = delete;
   FileUpdateLock& operator=(const FileUpdateLock&) = delete;
 
+  State GetState() const { return state; }
+  // The system's reason a folder that exists cannot be locked (some network file systems); 0
+  // when the folder is not there to lock, in which case the write reports its own failure.
+  int Reason() const { return reason; }
+  // The folder the lock is on, to name it.
+  const std::string& Folder() const { return folder; }
+
  private:
   int handle = -1;
+  State state = State::kUnguarded;
+  int reason = 0;
+  std::string folder;
 };
+
+// One line on standard error about a file, from the program: "Zeppolo: <text>".
+void ReportFileNote(const std::string& text);
+
+// The absolute native path a Windows-style path names from the current folder, "." and ".."
+// taken out; the same file gives the same text whatever the current folder is later.
+std::string AbsolutePath(const char* windowsPath);
 
 // Test seam: when set, called after the temporary file is complete and before the rename; a
 // false return abandons the write as a crash at that point would (the temporary file is removed).

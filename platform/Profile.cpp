@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileUpdates.h"
 #include "platform/Files.h"
 
 namespace platform {
@@ -147,20 +148,22 @@ std::string ValueOf(const Line& line) {
   return value;
 }
 
+// The file as this program will leave it: a value written while another copy held the file, or
+// while it could not be read, reads as written.
 bool Load(const char* path, IniFile& file) {
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return false;
+  if (!TheFileUpdates().Read(path, bytes)) return false;
   file = Parse(bytes);
   return true;
 }
 
-bool Store(const char* path, const IniFile& file) {
-  std::string out;
+std::vector<uint8_t> Serialise(const IniFile& file) {
+  std::vector<uint8_t> out;
   for (const Line& line : file.lines) {
-    out += line.text;
-    out += line.ending;
+    out.insert(out.end(), line.text.begin(), line.text.end());
+    out.insert(out.end(), line.ending.begin(), line.ending.end());
   }
-  return WriteFileAtomic(path, out.data(), out.size());
+  return out;
 }
 
 Line MakeLine(const IniFile& file, std::string text) {
@@ -184,6 +187,59 @@ void EraseLines(IniFile& file, size_t begin, size_t end) {
 
 bool HasLineBreak(const char* text) {
   return strpbrk(text, "\r\n") != nullptr;
+}
+
+// Sets key = value in section (a null value removes the key, a null key the section). False when
+// the file stays as it was.
+bool Change(IniFile& file, const char* section, const char* key, const char* value) {
+  const int header = file.FindSection(section);
+  if (key == nullptr) {
+    // Remove the whole section.
+    if (header < 0) return false;
+    EraseLines(file, static_cast<size_t>(header), file.SectionEnd(header));
+    return true;
+  }
+
+  if (value == nullptr) {
+    // Remove the key.
+    const int line = header < 0 ? -1 : file.FindKey(header, key);
+    if (line < 0) return false;
+    EraseLines(file, static_cast<size_t>(line), static_cast<size_t>(line) + 1);
+    return true;
+  }
+
+  if (header < 0) {
+    // A new section at the end of the file, set off from what comes before by an empty line.
+    if (!file.lines.empty()) {
+      TerminateLast(file);
+      if (!Trim(file.lines.back().text).empty()) file.lines.push_back(MakeLine(file, ""));
+    }
+    file.lines.push_back(MakeLine(file, std::string("[") + section + "]"));
+    file.lines.push_back(MakeLine(file, std::string(key) + "=" + value));
+    return true;
+  }
+
+  const int line = file.FindKey(header, key);
+  if (line >= 0) {
+    // Keep the key as the file spells it; only the value changes.
+    Line& existing = file.lines[static_cast<size_t>(line)];
+    const std::string ending = existing.ending;
+    existing = MakeLine(file, existing.name + "=" + value);
+    if (!ending.empty()) existing.ending = ending;
+    return true;
+  }
+
+  // A new key after the last non-empty line of its section, so blank lines that separate it
+  // from the next section stay where they are.
+  size_t insertAt = file.SectionEnd(header);
+  while (insertAt > static_cast<size_t>(header) + 1 &&
+         Trim(file.lines[insertAt - 1].text).empty()) {
+    --insertAt;
+  }
+  if (insertAt == file.lines.size()) TerminateLast(file);
+  file.lines.insert(file.lines.begin() + static_cast<long>(insertAt),
+                    MakeLine(file, std::string(key) + "=" + value));
+  return true;
 }
 
 }  // namespace
@@ -245,64 +301,23 @@ bool WriteProfileString(const char* section, const char* key, const char* value,
   if (value != nullptr) cleanValue.assign(value, strcspn(value, "\r\n"));
 
   // Read, change and write as one step against other copies, so no key they wrote meanwhile is
-  // lost.
-  const FileUpdateLock lock(path);
-  IniFile file;
-  errno = 0;
-  if (!Load(path, file)) {
-    const int reason = errno != 0 ? errno : EIO;
-    // Present but unreadable: left alone, since rewriting it would lose every other key.
-    if (FileExists(path)) return refuse(reason);
-  }
-
-  const int header = file.FindSection(section);
-  if (key == nullptr) {
-    // Remove the whole section.
-    if (header < 0) return true;
-    EraseLines(file, static_cast<size_t>(header), file.SectionEnd(header));
-    return Store(path, file);
-  }
-
-  if (value == nullptr) {
-    // Remove the key.
-    const int line = header < 0 ? -1 : file.FindKey(header, key);
-    if (line < 0) return true;
-    EraseLines(file, static_cast<size_t>(line), static_cast<size_t>(line) + 1);
-    return Store(path, file);
-  }
-
-  if (header < 0) {
-    // A new section at the end of the file, set off from what comes before by an empty line.
-    if (!file.lines.empty()) {
-      TerminateLast(file);
-      if (!Trim(file.lines.back().text).empty()) file.lines.push_back(MakeLine(file, ""));
+  // lost; a file that exists but cannot be read is never replaced, as that would lose every
+  // other key: the change then waits in the file updates.
+  const bool removesSection = key == nullptr;
+  const bool removesKey = value == nullptr;
+  auto edit = [sectionName = std::string(section), keyName = std::string(key ? key : ""),
+               newValue = std::move(cleanValue), removesSection,
+               removesKey](const std::vector<uint8_t>* current, std::vector<uint8_t>& next) {
+    IniFile file;
+    if (current != nullptr) file = Parse(*current);
+    if (!Change(file, sectionName.c_str(), removesSection ? nullptr : keyName.c_str(),
+                removesKey ? nullptr : newValue.c_str())) {
+      return false;
     }
-    file.lines.push_back(MakeLine(file, std::string("[") + section + "]"));
-    file.lines.push_back(MakeLine(file, std::string(key) + "=" + cleanValue));
-    return Store(path, file);
-  }
-
-  const int line = file.FindKey(header, key);
-  if (line >= 0) {
-    // Keep the key as the file spells it; only the value changes.
-    Line& existing = file.lines[static_cast<size_t>(line)];
-    const std::string ending = existing.ending;
-    existing = MakeLine(file, existing.name + "=" + cleanValue);
-    if (!ending.empty()) existing.ending = ending;
-    return Store(path, file);
-  }
-
-  // A new key after the last non-empty line of its section, so blank lines that separate it
-  // from the next section stay where they are.
-  size_t insertAt = file.SectionEnd(header);
-  while (insertAt > static_cast<size_t>(header) + 1 &&
-         Trim(file.lines[insertAt - 1].text).empty()) {
-    --insertAt;
-  }
-  if (insertAt == file.lines.size()) TerminateLast(file);
-  file.lines.insert(file.lines.begin() + static_cast<long>(insertAt),
-                    MakeLine(file, std::string(key) + "=" + cleanValue));
-  return Store(path, file);
+    next = Serialise(file);
+    return true;
+  };
+  return TheFileUpdates().Update(path, edit) != UpdateOutcome::kFailed;
 }
 
 }  // namespace platform

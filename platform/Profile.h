@@ -19,7 +19,10 @@ uint32_t ReadProfileString(const char* section, const char* key, const char* def
 int ReadProfileInt(const char* section, const char* key, int defaultValue, const char* path);
 
 // Writes key = value in section. A null value removes the key; a null key removes the section.
-// Returns false when the file cannot be written (the old file is then untouched).
+// Returns false when the file cannot be written (the old file is then untouched). While another
+// copy holds the file, or it exists but cannot be read, the change waits in the file updates
+// (platform/FileUpdates.h): reads of this program see it at once, the file once it can be had;
+// true is returned.
 bool WriteProfileString(const char* section, const char* key, const char* value, const char* path);
 
 }  // namespace platform

@@ -91,12 +91,15 @@ void Surface::NoteTouched(const Rect& area) {
   touched[best] = Union(touched[best], area);
 }
 
-Surface::Surface(int w, int h)
-    : width(w), height(h), pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {}
+Surface::Surface(int w, int h, Drawing drawing)
+    : width(w),
+      height(h),
+      queued(drawing == Drawing::kQueued),
+      pixels(static_cast<size_t>(w) * static_cast<size_t>(h), 0) {}
 
-Surface* Surface::Create(int w, int h) {
+Surface* Surface::Create(int w, int h, Drawing drawing) {
   if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide) return nullptr;
-  return new Surface(w, h);
+  return new Surface(w, h, drawing);
 }
 
 void Surface::Release(Surface* surface) {

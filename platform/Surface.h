@@ -33,8 +33,13 @@ class Surface {
   // Largest side accepted; keeps width * height * 2 well inside 32 bits.
   static constexpr int kMaxSide = 16384;
 
+  // How blits and fills into the surface are carried out: waiting in its drawing queue, where a
+  // group that repeats what lies there is dropped, or at once with nothing remembered. Chosen by
+  // whoever makes the surface (tests and benchmarks compare the two on surfaces of their own).
+  enum class Drawing { kQueued, kAtOnce };
+
   // Null when either side is not positive or exceeds kMaxSide. Pixels start as 0 (black).
-  static Surface* Create(int width, int height);
+  static Surface* Create(int width, int height, Drawing drawing = Drawing::kQueued);
   // Releases a surface made by Create; null is ignored.
   static void Release(Surface* surface);
 
@@ -99,7 +104,7 @@ class Surface {
  private:
   friend class DrawQueue;
 
-  Surface(int width, int height);
+  Surface(int width, int height, Drawing drawing);
   ~Surface() = default;
 
   // Writes go straight to the pixels while they are handed out.
@@ -113,6 +118,7 @@ class Surface {
   int lockCount = 0;
   bool hasColorKey = false;
   bool raw = false;  // writable pixels were handed out
+  bool queued = true;
   uint16_t colorKey = 0;
   std::vector<uint16_t> pixels;
   std::vector<Rect> touched;

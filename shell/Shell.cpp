@@ -11,6 +11,7 @@
 #include "framework/ScreenManager.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
+#include "platform/FileUpdates.h"
 #include "platform/Files.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr int kDisplayWidth = 800;
 constexpr int kDisplayHeight = 600;
+constexpr int kLastUpdatesWaitMs = 5000;
 
 struct ShellState {
   const ShellFlavour* flavour = nullptr;
@@ -266,20 +268,19 @@ intptr_t MainWndProc(uint32_t message, uintptr_t wParam, intptr_t lParam) {
   return 0;
 }
 
-int RunShell(const ShellFlavour& flavour, const char* commandLine) {
-  shell = ShellState();
-  shell.flavour = &flavour;
-  platform::Video& video = Window();
-  if (!commandLine) commandLine = "";
+namespace {
 
-  if (flavour.isLauncher && video.DesktopDepth() != 15 && video.DesktopDepth() != 16) {
+// The checks before anything starts: the launcher's display depth, the game's command line (the
+// launcher's folder, which it keeps). False when the program is to end; the player has been told.
+bool AcceptCommandLine(const ShellFlavour& flavour, const char* commandLine) {
+  if (flavour.isLauncher && Window().DesktopDepth() != 15 && Window().DesktopDepth() != 16) {
     platform::ShowMessageBox("QorvexGames need the display set to High Color (16 bit).", "",
                              platform::MB_ICONERROR);
-    return 0;
+    return false;
   }
   if (flavour.requiresCommandLine && commandLine[0] == '\0') {
     platform::ShowMessageBox("Game must be run from the Hubbix", "ERROR", platform::MB_OK);
-    return 0;
+    return false;
   }
   if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine) &&
       !flavour.requiresCommandLine) {
@@ -292,23 +293,29 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
                   "The command line is too long: at most %d characters are accepted.",
                   kMaxCommandLine);
     platform::ShowMessageBox(text, "ERROR", platform::MB_OK);
-    return 0;
+    return false;
   }
   std::snprintf(shell.launcherDir, sizeof(shell.launcherDir), "%s", commandLine);
+  return true;
+}
 
+// The video system, or the message the programs have always shown when there is none.
+bool StartVideo(const ShellFlavour& flavour) {
+  platform::Video& video = Window();
   std::string reason;
   if (flavour.appId != nullptr) video.SetAppId(flavour.appId);
-  if (!video.Start(&reason)) {
-    // The box's text is the one the programs have always shown; the line before it says what
-    // really happened.
-    std::fprintf(stderr, "%s cannot start: no window can be shown: %s\n", flavour.windowText,
-                 reason.empty() ? "the video system did not start" : reason.c_str());
-    platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run",
-                             "", platform::MB_ICONERROR);
-    return 0;
-  }
+  if (video.Start(&reason)) return true;
+  // The box's text is the one the programs have always shown; the line before it says what
+  // really happened.
+  std::fprintf(stderr, "%s cannot start: no window can be shown: %s\n", flavour.windowText,
+               reason.empty() ? "the video system did not start" : reason.c_str());
+  platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run", "",
+                           platform::MB_ICONERROR);
+  return false;
+}
 
-  QZSetInstance(nullptr);
+// setup.ini's choice of full screen, from the folder the program starts in.
+void ReadWindowChoice() {
   // Named absolutely, so that a later change of the current folder (the launcher's title page
   // enters a game's folder) cannot send this program's choices to another program's file.
   char startFolder[4096];
@@ -319,37 +326,43 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   platform::ReadProfileString("setup", "fullscreen", "0", fullScreenText, sizeof(fullScreenText),
                               shell.setupFile.c_str());
   shell.fullScreen = std::atoi(fullScreenText);
+}
 
+// The window and the graphics library's display over it, cleared to black.
+bool OpenWindowAndDisplay(const ShellFlavour& flavour) {
+  platform::Video& video = Window();
   SetWindowProcedure(&MainWndProc);
-  if (!CreateMainWindow(flavour)) return 1;
+  if (!CreateMainWindow(flavour)) return false;
   // The launcher's frames are paced by the display's refresh where it has one; the game's by
   // its own 10 ms tick.
   video.SetPresentWait(flavour.isLauncher);
 
   QZDebugEnable(0);
   if (shell.fullScreen != 0) {
-    if (!QZInitDirectX(&video, kDisplayWidth, kDisplayHeight, 16)) return 1;
+    if (!QZInitDirectX(&video, kDisplayWidth, kDisplayHeight, 16)) return false;
   } else if (!QZInitDirectX(&video, kDisplayWidth, kDisplayHeight)) {
     QZPrintError();
-    return 1;
+    return false;
   }
   QZSetViewport(0, 0, kDisplayWidth, kDisplayHeight);
-  QZDirectDraw* directDraw = QZGetLPDD();
   QZGetDDInfo(&shell.front, &shell.back);
   FillColor(shell.back, 0);
   QZSetInstance(nullptr);
   QZInitMouse();
+  return true;
+}
 
-  // Every pace, time-out and the game clock hang on the timer; without it the program could
-  // not run, so say so instead of freezing at the second frame.
-  if (StartTimer() != 0) {
-    platform::ShowMessageBox("Unable to use timers on this system", "ERROR",
-                             platform::MB_ICONERROR);
-    DestroyMainWindow();
-    return 1;
-  }
-  if (flavour.startAudio) flavour.startAudio(&video);
+// Every pace, time-out and the game clock hang on the timer; without it the program could not
+// run, so it says so instead of freezing at the second frame.
+bool StartTheTimer() {
+  if (StartTimer() == 0) return true;
+  platform::ShowMessageBox("Unable to use timers on this system", "ERROR", platform::MB_ICONERROR);
+  DestroyMainWindow();
+  return false;
+}
 
+// The pointer is never drawn (the desktop's own shows), but follows the mouse for the buttons.
+void SetUpPointer() {
   MousePointer& pointer = TheMousePointer();
   pointer.Init(nullptr);
   pointer.SelectPicture(0);
@@ -357,16 +370,38 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   pointer.SetFullScreen(shell.fullScreen != 0);
   int cursorX = 0;
   int cursorY = 0;
-  video.CursorPosition(&cursorX, &cursorY);
+  Window().CursorPosition(&cursorX, &cursorY);
   pointer.SetPosition(cursorX, cursorY);
   QZAcquireMouse(1);
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
-  QZInitFont(&video);
+}
 
+void AddScreens(const ShellFlavour& flavour) {
   ScreenManager& manager = TheScreenManager();
-  manager.SetSurfaces(directDraw, shell.back);
+  manager.SetSurfaces(QZGetLPDD(), shell.back);
   flavour.addScreens(manager, shell.launcherDir);
   QZInitKeyboard();
+}
 
-  return FrameLoop();
+}  // namespace
+
+int RunShell(const ShellFlavour& flavour, const char* commandLine) {
+  shell = ShellState();
+  shell.flavour = &flavour;
+  if (!AcceptCommandLine(flavour, commandLine != nullptr ? commandLine : "")) return 0;
+  if (!StartVideo(flavour)) return 0;
+  QZSetInstance(nullptr);
+  ReadWindowChoice();
+  if (!OpenWindowAndDisplay(flavour)) return 1;
+  if (!StartTheTimer()) return 1;
+  if (flavour.startAudio) flavour.startAudio(&Window());
+  SetUpPointer();
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  QZInitFont(&Window());
+  AddScreens(flavour);
+
+  const int exitCode = FrameLoop();
+  // The window is gone: what still waits for another copy's lock, or for its file to be readable,
+  // has a last few seconds, with no frozen window to show for them.
+  platform::TheFileUpdates().Finish(kLastUpdatesWaitMs);
+  return exitCode;
 }

@@ -59,6 +59,21 @@ class TempFolder {
     std::error_code error;
     return std::filesystem::exists(root / name, error);
   }
+  // Makes the file one that exists but cannot be read, for root too: it moves aside and a link to
+  // itself takes its place (opening it fails with "Too many levels of symbolic links"). Readable
+  // puts it back.
+  void MakeUnreadable(const std::string& name) const {
+    std::filesystem::rename(root / name, root / (name + ".aside"));
+    std::filesystem::create_symlink(name, root / name);
+  }
+  void MakeReadable(const std::string& name) const {
+    std::filesystem::remove(root / name);
+    std::filesystem::rename(root / (name + ".aside"), root / name);
+  }
+  bool IsLink(const std::string& name) const {
+    std::error_code error;
+    return std::filesystem::is_symlink(root / name, error);
+  }
   // The number of entries in the folder, for checking that nothing was left behind.
   size_t EntryCount() const {
     std::error_code error;

@@ -6,6 +6,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/FileUpdates.h"
 #include "platform/Files.h"
 #include "tests/common/TempFolder.h"
 
@@ -222,6 +223,48 @@ TEST_F(HighScoreTableTest, CopiesEnteringResultsAtOnceLoseNone) {
     EXPECT_STREQ(table.Name(10 + i), "first");
     EXPECT_EQ(table.Score(10 + i), 109 - i);
   }
+}
+
+// A game ends while the hall of fame cannot be read: the twenty results in it are never replaced
+// by a table of one; the result waits and is entered with the next one once the file can be read.
+// Another copy holding the file's lock does not hold the game up either.
+TEST_F(HighScoreTableTest, AResultWaitsForAFileThatCannotBeReadOrIsLockedAndLosesNothing) {
+  for (int i = 0; i < kHighScoreEntries; ++i)
+    table.Insert(("old" + std::to_string(i)).c_str(), 1000 - i * 10);
+  ASSERT_TRUE(table.Save(path.c_str()));
+  const std::string twenty = folder.Read("hiscore.dat");
+
+  HighScoreTable game;
+  game.Init(kHighScoreEntries);
+  ASSERT_TRUE(game.Load(path.c_str()));
+  folder.MakeUnreadable("hiscore.dat");
+  testing::internal::CaptureStderr();
+  bool saved = true;
+  EXPECT_TRUE(game.InsertAndSave(path.c_str(), "new", 5000, &saved));
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(game.TopScore(), 5000);
+  EXPECT_TRUE(folder.IsLink("hiscore.dat"));
+  folder.MakeReadable("hiscore.dat");
+  EXPECT_EQ(folder.Read("hiscore.dat"), twenty);
+
+  {
+    const platform::FileUpdateLock other(path.c_str(), 0);
+    EXPECT_TRUE(game.InsertAndSave(path.c_str(), "next", 905, &saved));
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(folder.Read("hiscore.dat"), twenty);
+  }
+  EXPECT_TRUE(game.InsertAndSave(path.c_str(), "last", 901, &saved));
+  EXPECT_TRUE(saved);
+  testing::internal::GetCapturedStderr();
+
+  HighScoreTable file;
+  file.Init(kHighScoreEntries);
+  ASSERT_TRUE(file.Load(path.c_str()));
+  EXPECT_STREQ(file.Name(0), "new");
+  EXPECT_STREQ(file.Name(1), "old0");
+  EXPECT_STREQ(file.Name(11), "next");
+  EXPECT_STREQ(file.Name(12), "last");
+  EXPECT_STREQ(file.Name(19), "old16");
 }
 
 TEST_F(HighScoreTableTest, AnUninitialisedOrReleasedTableIsEmpty) {

@@ -189,6 +189,7 @@ TEST_F(KeyboardTest, TheCursorDrawsOverItsCellOnly) {
   back->ClearTouched();
   game.DrawCursor(back);
   const platform::Rect cell{CellLeft(3), CellTop(2), CellLeft(3) + 32, CellTop(2) + 40};
+  ASSERT_FALSE(back->Touched().empty()) << "the cursor drew nothing";
   for (const platform::Rect& drawn : back->Touched()) {
     EXPECT_TRUE(drawn.left >= cell.left && drawn.top >= cell.top && drawn.right <= cell.right &&
                 drawn.bottom <= cell.bottom);

@@ -7,6 +7,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/FileUpdates.h"
 #include "platform/Files.h"
 #include "tests/common/TempFolder.h"
 
@@ -236,6 +237,22 @@ TEST_F(ProfileTest, EveryRefusedWriteSaysWhichFileAndWhy) {
   EXPECT_NE(lines.find("cannot write " + other + ": Invalid argument\n"), std::string::npos)
       << lines;
   EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+// options.ini that cannot be read when a player renames themselves: the file is not replaced by
+// one holding the new name alone; the program reads the new name at once, and the file has it,
+// with everything else it held, once it can be read again (at the latest at the program's end).
+TEST_F(ProfileTest, AValueWrittenWhileTheFileCannotBeReadWaitsAndKeepsEveryOtherKey) {
+  folder.Write("options.ini", "[setup]\nplayerid=2\n\n[Player1]\nname=Ann\n");
+  folder.MakeUnreadable("options.ini");
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(platform::WriteProfileString("Player1", "name", "Zoe", path.c_str()));
+  EXPECT_TRUE(folder.IsLink("options.ini"));
+  EXPECT_EQ(Read("Player1", "name"), "Zoe");
+  folder.MakeReadable("options.ini");
+  platform::TheFileUpdates().Finish(0);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot read " + path), std::string::npos);
+  EXPECT_EQ(folder.Read("options.ini"), "[setup]\nplayerid=2\n\n[Player1]\nname=Zoe\n");
 }
 
 // Two copies writing keys of their own at the same time: each write keeps what the other wrote.

@@ -159,10 +159,11 @@ void SdlFill(benchmark::State& state) {
 // The game's idle frame as far as its 28 cloud buttons go: each restored from the scene and drawn
 // again, then the look the flip takes at what was drawn.
 void IdleFrame(benchmark::State& state, bool queued) {
-  platform::DrawQueue::SetEnabled(queued);
-  platform::Surface* scene = platform::Surface::Create(800, 600);
-  platform::Surface* back = platform::Surface::Create(800, 600);
-  platform::Surface* button = platform::Surface::Create(62, 38);
+  const auto drawing =
+      queued ? platform::Surface::Drawing::kQueued : platform::Surface::Drawing::kAtOnce;
+  platform::Surface* scene = platform::Surface::Create(800, 600, drawing);
+  platform::Surface* back = platform::Surface::Create(800, 600, drawing);
+  platform::Surface* button = platform::Surface::Create(62, 38, drawing);
   for (platform::Surface* s : {scene, button}) {
     const std::vector<uint16_t> p = MakePicture(s->Width(), s->Height());
     std::memcpy(s->Lock(), p.data(), p.size() * 2);  // a lock keeps the surface queuing
@@ -184,7 +185,6 @@ void IdleFrame(benchmark::State& state, bool queued) {
   platform::Surface::Release(button);
   platform::Surface::Release(back);
   platform::Surface::Release(scene);
-  platform::DrawQueue::SetEnabled(true);
 }
 
 BENCHMARK_CAPTURE(IdleFrame, Queued, true);

@@ -28,8 +28,9 @@ void Paint(Surface& s, uint16_t seed) {
   s.Unlock();
 }
 
-SurfacePtr MakePainted(int w, int h, uint16_t seed) {
-  SurfacePtr s(Surface::Create(w, h), &Surface::Release);
+SurfacePtr MakePainted(int w, int h, uint16_t seed,
+                       Surface::Drawing drawing = Surface::Drawing::kQueued) {
+  SurfacePtr s(Surface::Create(w, h, drawing), &Surface::Release);
   Paint(*s, seed);
   s->SetColorKey(kKey);
   return s;
@@ -160,12 +161,13 @@ bool ChangedOutsideTheNotes(const Surface& surface, const std::vector<uint16_t>&
 // Plays the script and returns every pixel looked at, then every pixel of the two targets. A flip
 // that finds a pixel changed outside the noted parts counts in brokenFlips.
 std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued, int* brokenFlips) {
-  DrawQueue::SetEnabled(queued);
+  const Surface::Drawing drawing = queued ? Surface::Drawing::kQueued : Surface::Drawing::kAtOnce;
   std::vector<SurfacePtr> s;
-  s.push_back(MakePainted(kTargetW, kTargetH, 11));
-  s.push_back(MakePainted(kTargetW, kTargetH, 500));
+  s.push_back(MakePainted(kTargetW, kTargetH, 11, drawing));
+  s.push_back(MakePainted(kTargetW, kTargetH, 500, drawing));
   for (int i = 0; i < 3; ++i)
-    s.push_back(MakePainted(kPictureSide, kPictureSide, static_cast<uint16_t>(1000 * (i + 2))));
+    s.push_back(
+        MakePainted(kPictureSide, kPictureSide, static_cast<uint16_t>(1000 * (i + 2)), drawing));
   uint16_t* kept[2] = {nullptr, nullptr};
   uint16_t* held[2] = {nullptr, nullptr};
   std::vector<uint16_t> flipped[2];
@@ -236,7 +238,7 @@ std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued, int* br
         source.SetColorKey(step.value % 2 ? kKey : static_cast<uint16_t>(step.value));
         break;
       case Act::kReplace:
-        s[step.source] = MakePainted(kPictureSide, kPictureSide, step.value);
+        s[step.source] = MakePainted(kPictureSide, kPictureSide, step.value, drawing);
         break;
     }
   }
@@ -245,7 +247,6 @@ std::vector<uint16_t> Play(const std::vector<Step>& script, bool queued, int* br
   }
   look(*s[0]);
   look(*s[1]);
-  DrawQueue::SetEnabled(true);
   return seen;
 }
 
