@@ -12,6 +12,7 @@
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
@@ -273,12 +274,14 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   if (!commandLine) commandLine = "";
 
   if (flavour.isLauncher && video.DesktopDepth() != 15 && video.DesktopDepth() != 16) {
-    platform::ShowMessageBox("QorvexGames need the display set to High Color (16 bit).", "",
-                             platform::MB_ICONERROR);
+    platform::ShowMessageBox(
+        platform::Tr("QorvexGames need the display set to High Color (16 bit)."), "",
+        platform::MB_ICONERROR);
     return 0;
   }
   if (flavour.requiresCommandLine && commandLine[0] == '\0') {
-    platform::ShowMessageBox("Game must be run from the Hubbix", "ERROR", platform::MB_OK);
+    platform::ShowMessageBox(platform::Tr("Game must be run from the Hubbix"),
+                             platform::Tr("ERROR"), platform::MB_OK);
     return 0;
   }
   if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine) &&
@@ -289,9 +292,9 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   } else if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine)) {
     char text[160];
     std::snprintf(text, sizeof(text),
-                  "The command line is too long: at most %d characters are accepted.",
+                  platform::Tr("The command line is too long: at most %d characters are accepted."),
                   kMaxCommandLine);
-    platform::ShowMessageBox(text, "ERROR", platform::MB_OK);
+    platform::ShowMessageBox(text, platform::Tr("ERROR"), platform::MB_OK);
     return 0;
   }
   std::snprintf(shell.launcherDir, sizeof(shell.launcherDir), "%s", commandLine);
@@ -301,10 +304,13 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   if (!video.Start(&reason)) {
     // The box's text is the one the programs have always shown; the line before it says what
     // really happened.
-    std::fprintf(stderr, "%s cannot start: no window can be shown: %s\n", flavour.windowText,
-                 reason.empty() ? "the video system did not start" : reason.c_str());
-    platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run",
-                             "", platform::MB_ICONERROR);
+    std::fprintf(stderr, platform::Tr("%s cannot start: no window can be shown: %s"),
+                 flavour.windowText,
+                 reason.empty() ? platform::Tr("the video system did not start") : reason.c_str());
+    std::fputc('\n', stderr);
+    platform::ShowMessageBox(
+        platform::Tr("DirectX not installed. Program needs DirectX 7.0a or higher to run"), "",
+        platform::MB_ICONERROR);
     return 0;
   }
 
@@ -343,8 +349,8 @@ int RunShell(const ShellFlavour& flavour, const char* commandLine) {
   // Every pace, time-out and the game clock hang on the timer; without it the program could
   // not run, so say so instead of freezing at the second frame.
   if (StartTimer() != 0) {
-    platform::ShowMessageBox("Unable to use timers on this system", "ERROR",
-                             platform::MB_ICONERROR);
+    platform::ShowMessageBox(platform::Tr("Unable to use timers on this system"),
+                             platform::Tr("ERROR"), platform::MB_ICONERROR);
     DestroyMainWindow();
     return 1;
   }

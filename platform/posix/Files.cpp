@@ -16,6 +16,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/Language.h"
+
 namespace platform {
 
 namespace {
@@ -309,6 +311,9 @@ std::string PlayerCopyPath(const std::string& absolutePath, const std::string& t
 }
 
 std::string ReadLocation(const char* windowsPath) {
+  // A picture in the player's language comes before the English one.
+  const std::string translated = TranslatedPicture(windowsPath);
+  if (!translated.empty()) return translated;
   const std::string native = NativePath(windowsPath);
   const std::string copy = PlayerCopyFor(native);
   if (!copy.empty()) {
@@ -379,8 +384,11 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& out) {
 }
 
 void ReportWriteFailure(const std::string& nativePath, int error) {
-  std::fprintf(stderr, "%s: cannot write %s: %s\n", program_invocation_short_name,
-               nativePath.c_str(), std::strerror(error));
+  // TRANSLATORS: the program, the file and the reason, as in
+  // "Zeppolo: cannot write hiscore.dat: Permission denied".
+  std::fprintf(stderr, Tr("%s: cannot write %s: %s"), program_invocation_short_name,
+               nativePath.c_str(), ReasonText(error));
+  std::fputc('\n', stderr);
 }
 
 FileUpdateLock::FileUpdateLock(const char* path) {
