@@ -45,8 +45,20 @@ Paint RadialGradient(float cx, float cy, float rx, float ry, Color c0, Color c1)
   };
 }
 
+namespace {
+
+int NextSerial() {
+  static int next = 0;
+  return ++next;
+}
+
+}  // namespace
+
 Canvas::Canvas(int width, int height)
-    : width(width), height(height), px(static_cast<size_t>(width) * height, Px{0, 0, 0, 0}) {}
+    : width(width),
+      height(height),
+      serial(NextSerial()),
+      px(static_cast<size_t>(width) * height, Px{0, 0, 0, 0}) {}
 
 void Canvas::Fill(const Mask& mask, const Paint& paint, float opacity) {
   for (int y = 0; y < height; ++y)

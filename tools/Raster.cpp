@@ -5,6 +5,14 @@
 
 namespace zepgen {
 
+Box Box::Union(const Box& other) const {
+  if (other.Empty()) return *this;
+  if (Empty()) return other;
+  const float left = std::min(x, other.x), top = std::min(y, other.y);
+  return {left, top, std::max(Right(), other.Right()) - left,
+          std::max(Bottom(), other.Bottom()) - top};
+}
+
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
