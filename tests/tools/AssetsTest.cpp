@@ -18,6 +18,7 @@
 #include <memory>
 #include <queue>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "qz/Bitmap.h"
@@ -549,10 +550,54 @@ TEST(GeneratedData, EveryFileMeetsWhatTheProgramsNeed) {
   }
 }
 
+// The languages other than English, as the build lists them ("de;fr;...").
+std::vector<std::string> Languages() {
+  std::vector<std::string> languages;
+  std::string list = ZEP_LANGUAGES;
+  for (size_t start = 0; start < list.size();) {
+    size_t end = list.find(';', start);
+    if (end == std::string::npos) end = list.size();
+    if (end > start) languages.push_back(list.substr(start, end - start));
+    start = end + 1;
+  }
+  return languages;
+}
+
+TEST(GeneratedData, EachLanguagesPicturesMeetWhatTheProgramsNeed) {
+  // A language's picture stands in for the English one: the same size, cut and transparency
+  // rules. Pictures without words, and those a language words as English does, it leaves out.
+  const std::vector<std::string> languages = Languages();
+  ASSERT_FALSE(languages.empty());
+  for (const std::string& language : languages) {
+    int pictures = 0;
+    for (const Asset& a : kAssets) {
+      if (a.kind != Kind::Picture) continue;
+      const std::string name = language + "/" + a.name;
+      std::error_code error;
+      if (!std::filesystem::exists(PathOf(a.where, name.c_str()), error)) continue;
+      SCOPED_TRACE(PathOf(a.where, name.c_str()));
+      ++pictures;
+      Asset translated = a;
+      translated.name = name.c_str();
+      CheckPicture(translated);
+      SurfacePtr english = Load(a.where, a.name);
+      SurfacePtr own = Load(a.where, name.c_str());
+      ASSERT_TRUE(english && own);
+      EXPECT_EQ(own->Width(), english->Width());
+      EXPECT_EQ(own->Height(), english->Height());
+    }
+    // Every language draws at least its title page's rules in its own words.
+    EXPECT_GT(pictures, 10) << language;
+  }
+}
+
 TEST(GeneratedData, NothingIsShippedThatIsNotInTheTable) {
   std::vector<std::string> listed;
-  for (const Asset& a : kAssets)
+  for (const Asset& a : kAssets) {
     listed.push_back(PathOf(a.where, a.name));
+    for (const std::string& language : Languages())
+      listed.push_back(PathOf(a.where, (language + "/" + a.name).c_str()));
+  }
   const std::string root = kStage + "/Hubbix";
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
     if (!entry.is_regular_file()) continue;
