@@ -471,7 +471,8 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
   float iconSize = icon ? std::round(faceH * 0.55f) : 0;
   float gap = icon && !label.empty() ? std::max(4.0f, h * 0.1f) : 0;
   // The label's space: the face beside the icon, inside the padding.
-  const Box space = {x + pad + iconSize + gap, y + shift, w - 2 * pad - iconSize - gap, faceH};
+  Box space = {x + pad + iconSize + gap, y + shift, w - 2 * pad - iconSize - gap, faceH};
+  bool withIcon = static_cast<bool>(icon);
   std::vector<std::string> lines;
   const size_t newline = label.find('\n');
   if (newline != std::string::npos) {
@@ -490,7 +491,7 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
     float textW = widest + (lines.empty() ? 0 : 2 * st.outline);
     float total = iconSize + gap + textW;
     float left = x + (w - total) / 2;
-    if (draw && icon) {
+    if (draw && withIcon) {
       Canvas shadow(canvas.Width(), canvas.Height());
       icon(shadow, left + iconSize / 2, midY, iconSize, Darker(border, 0.1f));
       Mask m = shadow.Alpha().Dilated(std::max(1.2f, iconSize * 0.06f));
@@ -518,11 +519,14 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
     while (st.font.size > 8 && !fits())
       st.font.size -= 0.5f;
   };
-  shrink();
   // A label that would get much smaller than its buttons' others goes on two lines instead,
   // split at the space nearest its middle, when that lets it stay larger.
-  const size_t space1 = lines.size() == 1 ? lines[0].find(' ') : std::string::npos;
-  if (space1 != std::string::npos && (st.font.size < nominal * 0.75f || !fits())) {
+  const std::vector<std::string> given = lines;
+  auto fit = [&]() {
+    lines = given;
+    shrink();
+    const size_t space1 = lines.size() == 1 ? lines[0].find(' ') : std::string::npos;
+    if (space1 == std::string::npos || (st.font.size >= nominal * 0.75f && fits())) return;
     const std::string one = lines[0];
     size_t split = space1;
     for (size_t at = space1; at != std::string::npos; at = one.find(' ', at + 1)) {
@@ -538,6 +542,15 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
       lines = {one};
       st.font.size = oneLineSize;
     }
+  };
+  fit();
+  // Words that find no room beside the icon even so take the whole face: a button must say
+  // what it does.
+  if (withIcon && !fits()) {
+    withIcon = false;
+    iconSize = gap = 0;
+    space = {x + pad, y + shift, w - 2 * pad, faceH};
+    fit();
   }
   RecordLettering(canvas, space, layOut(true), label);
 }

@@ -87,29 +87,38 @@ float DrawControls(Canvas& canvas, const std::vector<ControlLine>& lines, float 
   action.font.size = 13;
   action.fill = Solid(kInk);
   const int rows = (static_cast<int>(lines.size()) + columns - 1) / columns;
-  const float lastColumn = std::min(columnWidth, right - (x + (columns - 1) * columnWidth));
-  // Each column's actions take as much as asked, more for a longer action where every line's
-  // keys still fit beside it, less (their lettering smaller) where the keys need the room.
-  std::vector<float> labelWidths(columns, labelWidth);
-  for (int column = 0; column < columns; ++column) {
-    float widestAction = 0, widestRun = 0;
-    for (int i = column * rows; i < std::min((column + 1) * rows, static_cast<int>(lines.size()));
-         ++i) {
-      widestAction = std::max(widestAction, MeasureText(action.font, lines[i].action) + 8);
-      widestRun = std::max(widestRun, RunWidth(lines[i]));
-    }
-    const float width = column == columns - 1 ? lastColumn : columnWidth;
-    labelWidths[column] = std::min(std::max(labelWidth, widestAction), width - widestRun);
+  // What each column needs: its actions as wide as asked or as their longest, then its widest
+  // row of keys (which ends in a gap).
+  std::vector<float> actions(columns, labelWidth), runs(columns, 0), need(columns, 0);
+  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+    const int column = i / rows;
+    actions[column] = std::max(actions[column], MeasureText(action.font, lines[i].action) + 8);
+    runs[column] = std::max(runs[column], RunWidth(lines[i]));
   }
+  for (int column = 0; column < columns; ++column)
+    need[column] = actions[column] + runs[column];
+  // A column starts where asked, later when the one before needs the room and the columns after
+  // it still fit before right, earlier when it needs the room itself.
+  std::vector<float> starts(columns + 1, right);
+  starts[0] = x;
+  for (int column = 1; column < columns; ++column) {
+    const float asked = x + column * columnWidth;
+    starts[column] =
+        std::min(std::max(asked, starts[column - 1] + need[column - 1]), right - need[column]);
+    starts[column] = std::max(starts[column], starts[column - 1] + actions[column - 1] / 2);
+  }
+  starts[columns] = std::min(right, starts[columns - 1] + std::max(columnWidth, need[columns - 1]));
   for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
     const ControlLine& line = lines[i];
     const int column = i / rows;
-    const float left = x + column * columnWidth;
-    const float width = column == columns - 1 ? lastColumn : columnWidth;
+    const float left = starts[column];
+    const float width = starts[column + 1] - left;
     const float rowTop = top + (i % rows) * pitch;
-    const float labelW = labelWidths[column];
+    // The actions take what the keys leave; a longer one is made smaller. A glyph may reach a
+    // pixel or two left of where its line starts.
+    const float labelW = std::min(actions[column], width - runs[column]);
     DrawLine(canvas, action, line.action, left, rowTop + 15, Align::Left,
-             {left, rowTop, labelW - 4, pitch});
+             {left - 3, rowTop, labelW - 1, pitch});
     // The keys and buttons take the rest of the column: the labels in their caps, never made
     // smaller, must end a cap's padding before the column does.
     const Box keys = {left + labelW, rowTop - 4, width - labelW - kCapPadding, pitch + 4};

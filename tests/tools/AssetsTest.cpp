@@ -23,6 +23,7 @@
 
 #include "qz/Bitmap.h"
 #include "qz/qz.h"
+#include "tests/tools/BuildLanguages.h"
 
 namespace {
 
@@ -550,23 +551,10 @@ TEST(GeneratedData, EveryFileMeetsWhatTheProgramsNeed) {
   }
 }
 
-// The languages other than English, as the build lists them ("de;fr;...").
-std::vector<std::string> Languages() {
-  std::vector<std::string> languages;
-  std::string list = ZEP_LANGUAGES;
-  for (size_t start = 0; start < list.size();) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) languages.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
-  return languages;
-}
-
 TEST(GeneratedData, EachLanguagesPicturesMeetWhatTheProgramsNeed) {
   // A language's picture stands in for the English one: the same size, cut and transparency
   // rules. Pictures without words, and those a language words as English does, it leaves out.
-  const std::vector<std::string> languages = Languages();
+  const std::vector<std::string> languages = BuildLanguages();
   ASSERT_FALSE(languages.empty());
   for (const std::string& language : languages) {
     int pictures = 0;
@@ -595,7 +583,7 @@ TEST(GeneratedData, NothingIsShippedThatIsNotInTheTable) {
   std::vector<std::string> listed;
   for (const Asset& a : kAssets) {
     listed.push_back(PathOf(a.where, a.name));
-    for (const std::string& language : Languages())
+    for (const std::string& language : BuildLanguages())
       listed.push_back(PathOf(a.where, (language + "/" + a.name).c_str()));
   }
   const std::string root = kStage + "/Hubbix";

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/BuildLanguages.h"
+
 namespace {
 
 struct Rect {
@@ -61,14 +63,8 @@ std::map<std::string, std::vector<Text>> ReadReport(const std::string& language)
 }
 
 TEST(Lettering, EveryTextOfEveryLanguageStaysInItsSpace) {
-  std::vector<std::string> languages = {"en"};
-  std::string list = ZEP_LANGUAGES;
-  for (size_t start = 0; start < list.size();) {
-    size_t end = list.find(';', start);
-    if (end == std::string::npos) end = list.size();
-    if (end > start) languages.push_back(list.substr(start, end - start));
-    start = end + 1;
-  }
+  std::vector<std::string> languages = BuildLanguages();
+  languages.insert(languages.begin(), "en");
   for (const std::string& language : languages) {
     const auto canvases = ReadReport(language);
     // Every language words at least the pages, the title page, the dialogs and the play screen.
