@@ -12,6 +12,8 @@ packages=(
   pulseaudio pulseaudio-utils
   xvfb xauth xdotool imagemagick python3 openbox x11-utils weston libdecor-0-plugin-1-cairo
   desktop-file-utils appstream lintian dpkg-dev file fakeroot
+  gettext po4a
+  tesseract-ocr tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-pol
 )
 
 missing=()
