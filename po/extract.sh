@@ -24,6 +24,8 @@ for page in hubbix.6 zeppolo.6; do
   po4a-updatepo --format man --master "dist/$page" --master-charset UTF-8 \
     --package-name hubbix --copyright-holder QorvexGames --po "$work/$page.pot" >/dev/null
 done
-# One template: the header of the code's, then every text once.
-msgcat --use-first --sort-by-file "$work/code.pot" "$work/desktop.pot" "$work/metainfo.pot" \
-  "$work/hubbix.6.pot" "$work/zeppolo.6.pot" | sed '/^"POT-Creation-Date: /d'
+# One template: the header of the code's, then every text once, each with the files it comes
+# from (not the lines, which every edit of a source would change).
+msgcat --use-first --sort-by-file --add-location=file "$work/code.pot" "$work/desktop.pot" \
+  "$work/metainfo.pot" "$work/hubbix.6.pot" "$work/zeppolo.6.pot" |
+  sed '/^"POT-Creation-Date: /d'
