@@ -23,8 +23,6 @@ install(PROGRAMS ${ZEP_DIST}/hubbix.sh DESTINATION games RENAME hubbix)
 install(PROGRAMS ${ZEP_DIST}/zeppolo.sh DESTINATION games RENAME zeppolo)
 # The desktop entries and the AppStream description with every language's translation merged in
 # from the translations' files (po/), as msgfmt does for desktop files and AppStream's XML.
-find_program(MSGGREP msggrep REQUIRED)
-find_program(PO4A_TRANSLATE po4a-translate REQUIRED)
 set(ZEP_TRANSLATED ${CMAKE_BINARY_DIR}/translated)
 file(MAKE_DIRECTORY ${ZEP_TRANSLATED})
 set(po_files)
@@ -74,22 +72,18 @@ foreach(source hubbix.6 zeppolo.6 changelog)
   list(APPEND packed_files ${output})
 endforeach()
 # Each language's manual pages, translated by po4a from the entries of that language's file that
-# belong to the pages, and installed where man looks for them (share/man/de/man6).
+# belong to the pages, and installed where man looks for them (share/man/de/man6). The tools
+# translate-man.sh runs are looked for here, so that a missing one stops the configuration.
+find_program(MSGGREP msggrep REQUIRED)
+find_program(PO4A_TRANSLATE po4a-translate REQUIRED)
 foreach(language ${ZEP_LANGUAGES})
-  file(MAKE_DIRECTORY ${ZEP_TRANSLATED}/man/${language})
   foreach(page hubbix.6 zeppolo.6)
-    set(pages_po ${ZEP_TRANSLATED}/man/${language}/${page}.po)
-    set(translated ${ZEP_TRANSLATED}/man/${language}/${page})
     set(output ${ZEP_PACKED}/man/${language}/${page}.gz)
     add_custom_command(
       OUTPUT ${output}
-      COMMAND ${MSGGREP} --location=dist/${page} -o ${pages_po}
-              ${CMAKE_SOURCE_DIR}/po/${language}.po
-      COMMAND ${PO4A_TRANSLATE} --format man --master ${ZEP_DIST}/${page} --master-charset UTF-8
-              --po ${pages_po} --localized ${translated} --localized-charset UTF-8 --keep 0
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${ZEP_PACKED}/man/${language}
-      COMMAND sh -c "gzip -9nc '${translated}' > '${output}'"
-      DEPENDS ${ZEP_DIST}/${page} ${CMAKE_SOURCE_DIR}/po/${language}.po
+      COMMAND bash ${ZEP_DIST}/translate-man.sh ${CMAKE_SOURCE_DIR}/po/${language}.po
+              ${ZEP_DIST}/${page} ${output}
+      DEPENDS ${ZEP_DIST}/${page} ${CMAKE_SOURCE_DIR}/po/${language}.po ${ZEP_DIST}/translate-man.sh
       COMMENT "Translating the manual page ${page} into ${language}"
       VERBATIM)
     list(APPEND packed_files ${output})
