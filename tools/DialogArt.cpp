@@ -21,6 +21,22 @@ IconPainter Icon(void (*f)(Canvas&, float, float, float, Color)) {
   return [f](Canvas& c, float x, float y, float s, Color col) { f(c, x, y, s, col); };
 }
 
+// Two paragraphs of help from (x, top), gap apart, in size or smaller where a translation would
+// leave their space.
+void DrawHelp(Canvas& c, const char* const (&help)[2], float x, float top, float width, float gap,
+              float size, const Box& space) {
+  TextStyle body;
+  body.font.face = Face::Sans;
+  body.font.size = size;
+  body.fill = Solid(Hex(0x1F2F55));
+  while (body.font.size > 11 && top + ParagraphHeight(body.font, help[0], width, 1.2f) + gap +
+                                        ParagraphHeight(body.font, help[1], width, 1.2f) >
+                                    space.Bottom())
+    body.font.size -= 0.5f;
+  const float y = DrawParagraph(c, body, help[0], x, top, width, space, 1.2f);
+  DrawParagraph(c, body, help[1], x, y + gap, width, space, 1.2f);
+}
+
 Bitmap PlayerInfo() {
   Canvas c(kPanelW, kPanelH);
   DrawDialogCard(c, 10, 22);
@@ -44,16 +60,7 @@ Bitmap PlayerInfo() {
          "was."),
   };
   const Box helpSpace = {34, 112, 626, kBoxY[0] - 32.0f - 112};
-  TextStyle body;
-  body.font.face = Face::Sans;
-  body.font.size = 16;
-  body.fill = Solid(Hex(0x1F2F55));
-  while (body.font.size > 11 && 128 + ParagraphHeight(body.font, help[0], 614, 1.2f) + 8 +
-                                        ParagraphHeight(body.font, help[1], 614, 1.2f) >
-                                    helpSpace.Bottom())
-    body.font.size -= 0.5f;
-  float y = DrawParagraph(c, body, help[0], 40, 128, 614, helpSpace, 1.2f);
-  DrawParagraph(c, body, help[1], 40, y + 8, 614, helpSpace, 1.2f);
+  DrawHelp(c, help, 40, 128, 614, 8, 16, helpSpace);
   TextStyle label;
   label.font.face = Face::SansBold;
   label.font.size = 17;
@@ -122,16 +129,7 @@ Bitmap HallOfFame() {
   const char* help[2] = {Tr("Upload sends the best score to the QorvexGames web site."),
                          Tr("Clear empties this table for good.")};
   const Box helpSpace = {34, 136, 512, 128};
-  TextStyle body;
-  body.font.face = Face::Sans;
-  body.font.size = 15;
-  body.fill = Solid(Hex(0x1F2F55));
-  while (body.font.size > 11 && 156 + ParagraphHeight(body.font, help[0], 490, 1.2f) + 6 +
-                                        ParagraphHeight(body.font, help[1], 490, 1.2f) >
-                                    helpSpace.Bottom())
-    body.font.size -= 0.5f;
-  float y = DrawParagraph(c, body, help[0], 40, 156, 490, helpSpace, 1.2f);
-  DrawParagraph(c, body, help[1], 40, y + 6, 490, helpSpace, 1.2f);
+  DrawHelp(c, help, 40, 156, 490, 6, 15, helpSpace);
   // The table: ten striped rows in two columns, rank numbers in front.
   Path frame;
   frame.AddRoundRect(22, kRowTop - 8.0f, 650, 10 * kRowPitch + 12.0f, 10);
