@@ -25,8 +25,6 @@ class Catalogue {
   const char* Find(const char* text) const;
   const char* Find(const char* context, const char* text) const;
 
-  size_t Size() const { return translations.size(); }
-
  private:
   // Keyed as msgfmt writes them: the context, the byte 4 and the text when there is a context.
   std::unordered_map<std::string, std::string> translations;
