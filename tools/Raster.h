@@ -71,6 +71,7 @@ class Mask {
     return v[static_cast<size_t>(y) * width + x];
   }
   float& Ref(int x, int y) { return v[static_cast<size_t>(y) * width + x]; }
+  const float* Row(int y) const { return &v[static_cast<size_t>(y) * width]; }
 
   Mask& Union(const Mask& other);      // max
   Mask& Intersect(const Mask& other);  // product
