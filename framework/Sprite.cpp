@@ -5,6 +5,7 @@
 #include "framework/DirtyRects.h"
 #include "framework/SurfaceRoutines.h"
 #include "framework/Timer.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 
 Sprite::~Sprite() {
@@ -175,7 +176,8 @@ int Sprite::AddFrame(QZSurface* surface) {
 int Sprite::LoadFrame(const char* path) {
   QZSurface* surface = QZLoadBitmap(path, 16);
   if (surface == nullptr) {
-    platform::ShowMessageBox(path ? path : "", "ERROR: can't find file!", platform::MB_OK);
+    platform::ShowMessageBox(path ? path : "", platform::Tr("ERROR: can't find file!"),
+                             platform::MB_OK);
     return 1;
   }
   return AddFrame(surface);

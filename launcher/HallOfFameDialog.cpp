@@ -6,6 +6,7 @@
 #include "framework/DirtyRects.h"
 #include "launcher/ScoreUpload.h"
 #include "launcher/StripButton.h"
+#include "platform/Language.h"
 #include "platform/Process.h"
 
 namespace {
@@ -62,7 +63,10 @@ int HallOfFameDialog::CheckResult() {
     if (BuildUploadAddress(game, table->Name(0), table->Score(0), address, sizeof(address))) {
       platform::GetProcessStarter().OpenAddress(address);
     } else {
-      std::fprintf(stderr, "The score of %s cannot be sent: its address would be too long\n", game);
+      std::fprintf(stderr,
+                   platform::Tr("The score of %s cannot be sent: its address would be too long"),
+                   game);
+      std::fputc('\n', stderr);
     }
   }
   if (buttons->IsClicked("clear")) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Input.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/PictureScaler.h"
 #include "platform/Timer.h"
@@ -97,7 +98,7 @@ int QZInitDirectX(QZWindow* window, int width, int height) {
 
 void QZPrintError() {
   const std::string& error = State().lastError;
-  platform::ShowMessageBox(error.empty() ? "Unknown error" : error.c_str(), "QZ",
+  platform::ShowMessageBox(error.empty() ? platform::Tr("Unknown error") : error.c_str(), "QZ",
                            platform::MB_ICONERROR);
 }
 

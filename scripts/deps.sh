@@ -13,6 +13,8 @@ packages=(
   xvfb xauth xdotool imagemagick python3 openbox x11-utils weston libdecor-0-plugin-1-cairo
   desktop-file-utils appstream lintian dpkg-dev file fakeroot
   x11-xkb-utils
+  gettext po4a
+  tesseract-ocr tesseract-ocr-deu tesseract-ocr-fra tesseract-ocr-pol
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "framework/Timer.h"
 #include "platform/FileUpdates.h"
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/MessageBox.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
@@ -274,12 +275,14 @@ namespace {
 // launcher's folder, which it keeps). False when the program is to end; the player has been told.
 bool AcceptCommandLine(const ShellFlavour& flavour, const char* commandLine) {
   if (flavour.isLauncher && Window().DesktopDepth() != 15 && Window().DesktopDepth() != 16) {
-    platform::ShowMessageBox("QorvexGames need the display set to High Color (16 bit).", "",
-                             platform::MB_ICONERROR);
+    platform::ShowMessageBox(
+        platform::Tr("QorvexGames need the display set to High Color (16 bit)."), "",
+        platform::MB_ICONERROR);
     return false;
   }
   if (flavour.requiresCommandLine && commandLine[0] == '\0') {
-    platform::ShowMessageBox("Game must be run from the Hubbix", "ERROR", platform::MB_OK);
+    platform::ShowMessageBox(platform::Tr("Game must be run from the Hubbix"),
+                             platform::Tr("ERROR"), platform::MB_OK);
     return false;
   }
   if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine) &&
@@ -290,9 +293,9 @@ bool AcceptCommandLine(const ShellFlavour& flavour, const char* commandLine) {
   } else if (std::strlen(commandLine) > static_cast<size_t>(kMaxCommandLine)) {
     char text[160];
     std::snprintf(text, sizeof(text),
-                  "The command line is too long: at most %d characters are accepted.",
+                  platform::Tr("The command line is too long: at most %d characters are accepted."),
                   kMaxCommandLine);
-    platform::ShowMessageBox(text, "ERROR", platform::MB_OK);
+    platform::ShowMessageBox(text, platform::Tr("ERROR"), platform::MB_OK);
     return false;
   }
   std::snprintf(shell.launcherDir, sizeof(shell.launcherDir), "%s", commandLine);
@@ -307,10 +310,13 @@ bool StartVideo(const ShellFlavour& flavour) {
   if (video.Start(&reason)) return true;
   // The box's text is the one the programs have always shown; the line before it says what
   // really happened.
-  std::fprintf(stderr, "%s cannot start: no window can be shown: %s\n", flavour.windowText,
-               reason.empty() ? "the video system did not start" : reason.c_str());
-  platform::ShowMessageBox("DirectX not installed. Program needs DirectX 7.0a or higher to run", "",
-                           platform::MB_ICONERROR);
+  std::fprintf(stderr, platform::Tr("%s cannot start: no window can be shown: %s"),
+               flavour.windowText,
+               reason.empty() ? platform::Tr("the video system did not start") : reason.c_str());
+  std::fputc('\n', stderr);
+  platform::ShowMessageBox(
+      platform::Tr("DirectX not installed. Program needs DirectX 7.0a or higher to run"), "",
+      platform::MB_ICONERROR);
   return false;
 }
 
@@ -356,7 +362,8 @@ bool OpenWindowAndDisplay(const ShellFlavour& flavour) {
 // run, so it says so instead of freezing at the second frame.
 bool StartTheTimer() {
   if (StartTimer() == 0) return true;
-  platform::ShowMessageBox("Unable to use timers on this system", "ERROR", platform::MB_ICONERROR);
+  platform::ShowMessageBox(platform::Tr("Unable to use timers on this system"),
+                           platform::Tr("ERROR"), platform::MB_ICONERROR);
   DestroyMainWindow();
   return false;
 }

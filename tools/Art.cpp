@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "tools/Random.h"
 
@@ -74,12 +75,24 @@ const char* BalloonName(int colour) {
   return names[std::clamp(colour, 0, 4)];
 }
 
-void DrawText(Canvas& canvas, const TextStyle& s, const std::string& text, float x, float baseline,
-              Align align) {
-  float w = MeasureText(s.font, text);
-  float left = align == Align::Left ? x : align == Align::Center ? x - w / 2 : x - w;
+namespace {
+
+float AnchorLeft(const Font& font, const std::string& text, float x, Align align) {
+  const float w = MeasureText(font, text);
+  return align == Align::Left ? x : align == Align::Center ? x - w / 2 : x - w;
+}
+
+// The pixels a text in this style covers: its glyphs, grown by the outline.
+Box InkOf(const TextStyle& s, const std::string& text, float x, float baseline, Align align) {
+  const Box ink = TextInk(s.font, text, AnchorLeft(s.font, text, x, align), baseline);
+  return ink.Empty() ? ink : ink.Grown(std::ceil(s.outline));
+}
+
+// Draws one line without recording it; returns its ink.
+Box DrawText(Canvas& canvas, const TextStyle& s, const std::string& text, float x, float baseline,
+             Align align) {
   Mask m(canvas.Width(), canvas.Height());
-  RenderText(m, s.font, text, left, baseline);
+  const Box ink = RenderText(m, s.font, text, AnchorLeft(s.font, text, x, align), baseline);
   if (s.shadowOpacity > 0) {
     Mask sh = s.outline > 0 ? m.Dilated(s.outline) : m;
     if (s.shadowBlur > 0) sh = sh.Blurred(s.shadowBlur);
@@ -87,40 +100,87 @@ void DrawText(Canvas& canvas, const TextStyle& s, const std::string& text, float
   }
   if (s.outline > 0) canvas.Fill(m.Dilated(s.outline), s.outlineColor);
   canvas.Fill(m, s.fill);
+  return ink.Empty() ? ink : ink.Grown(std::ceil(s.outline));
 }
 
-void DrawTextInBox(Canvas& canvas, TextStyle style, const std::string& text, float x, float y,
-                   float w, float h, int maxLines, float minSize) {
-  std::vector<std::string> lines;
-  for (float size = style.font.size; size >= minSize; size -= 0.5f) {
-    style.font.size = size;
-    lines = WrapText(style.font, text, w - 2 * style.outline);
-    float pitch = size * 1.12f;
-    float block = (lines.size() - 1) * pitch + CapHeight(style.font);
-    bool fits = static_cast<int>(lines.size()) <= maxLines && block + 2 * style.outline <= h;
-    for (const auto& l : lines)
-      fits = fits && MeasureText(style.font, l) + 2 * style.outline <= w;
-    if (fits) break;
-  }
+// Where DrawTextInBox puts each line: its baselines, the block centred in the space.
+std::vector<float> Baselines(const TextStyle& style, size_t lines, const Box& space) {
   float pitch = style.font.size * 1.12f;
   float cap = CapHeight(style.font);
-  float block = (lines.size() - 1) * pitch + cap;
-  float top = y + (h - block) / 2;
+  float top = space.y + (space.h - ((lines - 1) * pitch + cap)) / 2;
+  std::vector<float> baselines;
+  for (size_t i = 0; i < lines; ++i)
+    baselines.push_back(std::round(top + cap + i * pitch));
+  return baselines;
+}
+
+// The wrapped lines of a text at the style's size, or at a smaller one, so that they fit the
+// space; the size used is left in style. One line a little smaller is better than two.
+std::vector<std::string> FitLines(TextStyle& style, const std::string& text, const Box& space,
+                                  int maxLines, float minSize) {
+  const float nominal = style.font.size;
+  auto fits = [&](const std::vector<std::string>& lines, int most) {
+    if (static_cast<int>(lines.size()) > most) return false;
+    const std::vector<float> baselines = Baselines(style, lines.size(), space);
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (!space.Contains(
+              InkOf(style, lines[i], space.x + space.w / 2, baselines[i], Align::Center)))
+        return false;
+    }
+    return true;
+  };
+  std::vector<std::string> lines;
+  for (style.font.size = nominal; style.font.size >= std::max(minSize, nominal * 0.8f);
+       style.font.size -= 0.5f) {
+    lines = WrapText(style.font, text, space.w - 2 * style.outline);
+    if (fits(lines, 1)) return lines;
+  }
+  for (style.font.size = nominal; style.font.size >= minSize; style.font.size -= 0.5f) {
+    lines = WrapText(style.font, text, space.w - 2 * style.outline);
+    if (fits(lines, maxLines)) return lines;
+  }
+  style.font.size = minSize;
+  return WrapText(style.font, text, space.w - 2 * style.outline);
+}
+
+}  // namespace
+
+void DrawLine(Canvas& canvas, TextStyle style, const std::string& text, float x, float baseline,
+              Align align, const Box& space, float minSize) {
+  while (style.font.size - 0.5f >= minSize &&
+         !space.Contains(InkOf(style, text, x, baseline, align)))
+    style.font.size -= 0.5f;
+  RecordLettering(canvas, space, DrawText(canvas, style, text, x, baseline, align), text);
+}
+
+void DrawTextInBox(Canvas& canvas, TextStyle style, const std::string& text, const Box& space,
+                   int maxLines, float minSize) {
+  const std::vector<std::string> lines = FitLines(style, text, space, maxLines, minSize);
+  const std::vector<float> baselines = Baselines(style, lines.size(), space);
+  Box ink;
   for (size_t i = 0; i < lines.size(); ++i)
-    DrawText(canvas, style, lines[i], x + w / 2, std::round(top + cap + i * pitch), Align::Center);
+    ink = ink.Union(
+        DrawText(canvas, style, lines[i], space.x + space.w / 2, baselines[i], Align::Center));
+  RecordLettering(canvas, space, ink, text);
 }
 
 float DrawParagraph(Canvas& canvas, const TextStyle& style, const std::string& text, float x,
-                    float top, float width, float lineSpacing, Align align) {
+                    float top, float width, const Box& space, float lineSpacing, Align align) {
   float pitch = std::round(style.font.size * lineSpacing);
   float cap = CapHeight(style.font);
   float y = top + cap;
   float anchor = align == Align::Left ? x : align == Align::Center ? x + width / 2 : x + width;
+  Box ink;
   for (const auto& line : WrapText(style.font, text, width)) {
-    if (!line.empty()) DrawText(canvas, style, line, anchor, std::round(y), align);
+    if (!line.empty()) ink = ink.Union(DrawText(canvas, style, line, anchor, std::round(y), align));
     y += pitch;
   }
+  RecordLettering(canvas, space, ink, text);
   return y - cap;
+}
+
+float ParagraphHeight(const Font& font, const std::string& text, float width, float lineSpacing) {
+  return WrapText(font, text, width).size() * std::round(font.size * lineSpacing);
 }
 
 void FillSky(Canvas& canvas, Color top, Color bottom, float y0, float y1) {
@@ -407,49 +467,92 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
   st.fill = Solid({1, 1, 1});
   st.outline = std::max(1.2f, st.font.size * 0.09f);
   st.outlineColor = Darker(border, 0.1f);
+  const float nominal = st.font.size;
   float iconSize = icon ? std::round(faceH * 0.55f) : 0;
   float gap = icon && !label.empty() ? std::max(4.0f, h * 0.1f) : 0;
-  float avail = w - 2 * pad - iconSize - gap;
-  bool twoLines = label.find('\n') != std::string::npos;
+  // The label's space: the face beside the icon, inside the padding.
+  Box space = {x + pad + iconSize + gap, y + shift, w - 2 * pad - iconSize - gap, faceH};
+  bool withIcon = static_cast<bool>(icon);
   std::vector<std::string> lines;
-  if (twoLines) {
-    lines.push_back(label.substr(0, label.find('\n')));
-    lines.push_back(label.substr(label.find('\n') + 1));
+  const size_t newline = label.find('\n');
+  if (newline != std::string::npos) {
+    lines.push_back(label.substr(0, newline));
+    lines.push_back(label.substr(newline + 1));
   } else if (!label.empty()) {
     lines.push_back(label);
   }
-  auto widest = [&]() {
-    float m = 0;
-    for (auto& l : lines)
-      m = std::max(m, MeasureText(st.font, l));
-    return m;
-  };
-  while (st.font.size > 8 &&
-         (widest() + 2 * st.outline > avail || (twoLines && st.font.size * 2.1f > faceH - 4))) {
-    st.font.size -= 0.5f;
-  }
-  float textW = widest() + (lines.empty() ? 0 : 2 * st.outline);
-  float total = iconSize + gap + textW;
-  float left = x + (w - total) / 2;
   float midY = y + faceH / 2 + shift;
-  if (icon) {
-    Canvas shadow(canvas.Width(), canvas.Height());
-    icon(shadow, left + iconSize / 2, midY, iconSize, Darker(border, 0.1f));
-    Mask m = shadow.Alpha().Dilated(std::max(1.2f, iconSize * 0.06f));
-    canvas.Fill(m, Darker(border, 0.1f));
-    icon(canvas, left + iconSize / 2, midY, iconSize, {1, 1, 1});
-  }
-  float cap = CapHeight(st.font);
-  float tx = left + iconSize + gap + st.outline;
-  if (lines.size() == 1) {
-    DrawText(canvas, st, lines[0], tx + widest() / 2, std::round(midY + cap / 2), Align::Center);
-  } else if (lines.size() == 2) {
+  // Lays the label out at the style's size as the icon and the text centred together; returns
+  // the text's ink, and draws when asked.
+  auto layOut = [&](bool draw) {
+    float widest = 0;
+    for (auto& l : lines)
+      widest = std::max(widest, MeasureText(st.font, l));
+    float textW = widest + (lines.empty() ? 0 : 2 * st.outline);
+    float total = iconSize + gap + textW;
+    float left = x + (w - total) / 2;
+    if (draw && withIcon) {
+      Canvas shadow(canvas.Width(), canvas.Height());
+      icon(shadow, left + iconSize / 2, midY, iconSize, Darker(border, 0.1f));
+      Mask m = shadow.Alpha().Dilated(std::max(1.2f, iconSize * 0.06f));
+      canvas.Fill(m, Darker(border, 0.1f));
+      icon(canvas, left + iconSize / 2, midY, iconSize, {1, 1, 1});
+    }
+    float cap = CapHeight(st.font);
+    float centre = left + iconSize + gap + st.outline + widest / 2;
     float pitch = st.font.size * 1.08f;
-    float base0 = std::round(midY - pitch / 2 + cap / 2);
-    for (int i = 0; i < 2; ++i)
-      DrawText(canvas, st, lines[i], tx + widest() / 2, base0 + i * std::round(pitch),
-               Align::Center);
+    float base0 =
+        lines.size() == 2 ? std::round(midY - pitch / 2 + cap / 2) : std::round(midY + cap / 2);
+    Box ink;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const float baseline = base0 + i * std::round(pitch);
+      ink = ink.Union(draw ? DrawText(canvas, st, lines[i], centre, baseline, Align::Center)
+                           : InkOf(st, lines[i], centre, baseline, Align::Center));
+    }
+    return ink;
+  };
+  auto fits = [&]() {
+    return space.Contains(layOut(false)) && (lines.size() < 2 || st.font.size * 2.1f <= faceH - 4);
+  };
+  auto shrink = [&]() {
+    st.font.size = nominal;
+    while (st.font.size > 8 && !fits())
+      st.font.size -= 0.5f;
+  };
+  // A label that would get much smaller than its buttons' others goes on two lines instead,
+  // split at the space nearest its middle, when that lets it stay larger.
+  const std::vector<std::string> given = lines;
+  auto fit = [&]() {
+    lines = given;
+    shrink();
+    const size_t space1 = lines.size() == 1 ? lines[0].find(' ') : std::string::npos;
+    if (space1 == std::string::npos || (st.font.size >= nominal * 0.75f && fits())) return;
+    const std::string one = lines[0];
+    size_t split = space1;
+    for (size_t at = space1; at != std::string::npos; at = one.find(' ', at + 1)) {
+      if (std::abs(static_cast<long>(at * 2) - static_cast<long>(one.size())) <
+          std::abs(static_cast<long>(split * 2) - static_cast<long>(one.size())))
+        split = at;
+    }
+    const float oneLineSize = st.font.size;
+    const bool oneLineFits = fits();
+    lines = {one.substr(0, split), one.substr(split + 1)};
+    shrink();
+    if (oneLineFits && st.font.size <= oneLineSize) {
+      lines = {one};
+      st.font.size = oneLineSize;
+    }
+  };
+  fit();
+  // Words that find no room beside the icon even so take the whole face: a button must say
+  // what it does.
+  if (withIcon && !fits()) {
+    withIcon = false;
+    iconSize = gap = 0;
+    space = {x + pad, y + shift, w - 2 * pad, faceH};
+    fit();
   }
+  RecordLettering(canvas, space, layOut(true), label);
 }
 
 Bitmap ButtonStrip(int w, int h, int states, const ButtonPalette& pal, const std::string& label,
@@ -493,24 +596,30 @@ void DrawPlate(Canvas& canvas, float x, float y, float w, float h, Color color, 
   canvas.FillPath(plate, color);
 }
 
-void DrawTitle(Canvas& canvas, const std::string& text, float cx, float baseline, float size,
-               Align align) {
-  TextStyle st;
-  st.font.face = Face::SansBold;
-  st.font.size = size;
-  float cap = CapHeight(st.font);
-  st.fill = VerticalGradient(baseline - cap, Hex(0xFFF29A), baseline, Hex(0xFF9A1E));
-  st.outline = std::max(1.5f, size * 0.075f);
-  st.outlineColor = kInk;
-  st.shadowOpacity = 0.35f;
-  st.shadowDx = 0;
-  st.shadowDy = static_cast<int>(std::max(2.0f, size * 0.06f));
-  st.shadowBlur = std::max(1.5f, size * 0.05f);
-  st.shadowColor = Hex(0x0A1E46);
-  DrawText(canvas, st, text, cx, baseline, align);
+void DrawTitle(Canvas& canvas, const std::string& text, float x, float baseline, float size,
+               Align align, const Box& space) {
+  // The outline and the shadow go with the size, so each size is a style of its own.
+  auto style = [&](float at) {
+    TextStyle st;
+    st.font.face = Face::SansBold;
+    st.font.size = at;
+    float cap = CapHeight(st.font);
+    st.fill = VerticalGradient(baseline - cap, Hex(0xFFF29A), baseline, Hex(0xFF9A1E));
+    st.outline = std::max(1.5f, at * 0.075f);
+    st.outlineColor = kInk;
+    st.shadowOpacity = 0.35f;
+    st.shadowDx = 0;
+    st.shadowDy = static_cast<int>(std::max(2.0f, at * 0.06f));
+    st.shadowBlur = std::max(1.5f, at * 0.05f);
+    st.shadowColor = Hex(0x0A1E46);
+    return st;
+  };
+  while (size > 10 && !space.Contains(InkOf(style(size), text, x, baseline, align)))
+    size -= 0.5f;
+  RecordLettering(canvas, space, DrawText(canvas, style(size), text, x, baseline, align), text);
 }
 
-void DrawZeppoloLogo(Canvas& canvas, float cx, float baseline, float size) {
+void DrawZeppoloLogo(Canvas& canvas, float cx, float baseline, float size, const Box& space) {
   static const int order[7] = {0, 1, 3, 4, 2, 1, 0};
   const std::string word = "Zeppolo";
   Font f;
@@ -530,6 +639,12 @@ void DrawZeppoloLogo(Canvas& canvas, float cx, float baseline, float size) {
     letters.push_back(std::move(m));
     bases.push_back(b);
   }
+  Box ink;
+  for (size_t i = 0; i < word.size(); ++i) {
+    const float x = left + MeasureText(f, word.substr(0, i));
+    ink = ink.Union(TextInk(f, word.substr(i, 1), x, bases[i]));
+  }
+  RecordLettering(canvas, space, ink.Grown(std::ceil(size * 0.13f)), word);
   Mask outer = all.Dilated(size * 0.13f);
   canvas.Fill(outer.Blurred(size * 0.06f).Shifted(0, static_cast<int>(size * 0.07f)), Hex(0x0A1E46),
               0.35f);

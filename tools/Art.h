@@ -9,6 +9,7 @@
 
 #include "tools/Bitmap.h"
 #include "tools/Canvas.h"
+#include "tools/Lettering.h"
 #include "tools/Text.h"
 
 namespace zepgen {
@@ -59,15 +60,25 @@ struct TextStyle {
   Color shadowColor = {0, 0, 0};
 };
 
-// One line of text; x is its left edge, centre or right edge as align says.
-void DrawText(Canvas& canvas, const TextStyle& style, const std::string& text, float x,
-              float baseline, Align align = Align::Left);
-// Text centred in a box: wrapped into at most maxLines lines and shrunk until it fits.
-void DrawTextInBox(Canvas& canvas, TextStyle style, const std::string& text, float x, float y,
-                   float w, float h, int maxLines = 2, float minSize = 8);
-// A wrapped paragraph from (x, top); returns the y below its last line.
+// Every text goes into a box, its space in the picture, and is recorded with it (Lettering.h).
+// Spaces may overlap; the texts drawn in them may not.
+
+// One line of text, x its left edge, centre or right edge as align says: in the style's size,
+// or smaller (down to minSize) when at that size it would leave its space.
+void DrawLine(Canvas& canvas, TextStyle style, const std::string& text, float x, float baseline,
+              Align align, const Box& space, float minSize = 7);
+// Text centred in its space: wrapped into at most maxLines lines and made smaller until it fits.
+void DrawTextInBox(Canvas& canvas, TextStyle style, const std::string& text, const Box& space,
+                   int maxLines = 2, float minSize = 7);
+// A wrapped paragraph from (x, top) in lines of the given width; returns the y below its last
+// line. space is the part of the picture the paragraph may take, usually the whole column of
+// text it is part of.
 float DrawParagraph(Canvas& canvas, const TextStyle& style, const std::string& text, float x,
-                    float top, float width, float lineSpacing = 1.15f, Align align = Align::Left);
+                    float top, float width, const Box& space, float lineSpacing = 1.15f,
+                    Align align = Align::Left);
+// The height DrawParagraph would take.
+float ParagraphHeight(const Font& font, const std::string& text, float width,
+                      float lineSpacing = 1.15f);
 
 // Backgrounds and decoration.
 void FillSky(Canvas& canvas, Color top, Color bottom, float y0, float y1);
@@ -125,11 +136,12 @@ void DrawButtonLabel(Canvas& canvas, float x, float y, float w, float h, const s
 void DrawDialogCard(Canvas& canvas, float margin, float radius);
 // A flat field (the colour the font glyphs are blended onto) with a thin inset edge.
 void DrawPlate(Canvas& canvas, float x, float y, float w, float h, Color color, float radius = 5);
-// A large title in the house style (gold-to-orange fill, navy outline, soft shadow).
-void DrawTitle(Canvas& canvas, const std::string& text, float cx, float baseline, float size,
-               Align align = Align::Center);
+// A large title in the house style (gold-to-orange fill, navy outline, soft shadow), smaller
+// than size when it would leave its space.
+void DrawTitle(Canvas& canvas, const std::string& text, float x, float baseline, float size,
+               Align align, const Box& space);
 // "Zeppolo" with letters in the balloon colours.
-void DrawZeppoloLogo(Canvas& canvas, float cx, float baseline, float size);
+void DrawZeppoloLogo(Canvas& canvas, float cx, float baseline, float size, const Box& space);
 
 // Icons, drawn centred at (cx, cy) within a square of the given size.
 void IconPlay(Canvas& c, float cx, float cy, float size, Color color);

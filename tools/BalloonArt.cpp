@@ -78,11 +78,12 @@ Bitmap BigBalloon(int colour) {
   big.shadowDy = 2;
   big.shadowBlur = 2;
   big.shadowColor = shade;
-  DrawText(c, big, "+30 s", 82, 102, Align::Center);
+  // On the balloon's body, one line above the other.
+  DrawLine(c, big, "+30 s", 82, 102, Align::Center, {14, 56, 136, 56}, big.font.size);
   TextStyle small = big;
   small.font.size = 21;
   small.outline = 2.2f;
-  DrawText(c, small, "+100000", 82, 134, Align::Center);
+  DrawLine(c, small, "+100000", 82, 134, Align::Center, {14, 112, 136, 32}, small.font.size);
   return c.ToKeyed();
 }
 
@@ -102,7 +103,8 @@ Bitmap Multiplier(int factor) {
   st.fill = Solid(kInk);
   st.outline = 1.4f;
   st.outlineColor = Hex(0xFFFFFF);
-  DrawText(c, st, "x" + std::to_string(factor), 20, 26, Align::Center);
+  DrawLine(c, st, "x" + std::to_string(factor), 20, 26, Align::Center, {2, 6, 36, 28},
+           st.font.size);
   return c.ToKeyed();
 }
 
@@ -139,7 +141,7 @@ Bitmap ScoreLabels() {
     std::string text = std::to_string(value);
     while (MeasureText(st.font, text) + 2 * st.outline > tw - 1)
       st.font.scaleX -= 0.02f;
-    DrawText(c, st, text, tw / 2.0f, 16, Align::Center);
+    DrawLine(c, st, text, tw / 2.0f, 16, Align::Center, {0, 0, tw, th}, st.font.size);
     sheet.Paste(c.ToKeyed(), (t % cols) * tw, (t / cols) * th);
   }
   return sheet;

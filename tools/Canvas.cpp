@@ -45,13 +45,28 @@ Paint RadialGradient(float cx, float cy, float rx, float ry, Color c0, Color c1)
   };
 }
 
+namespace {
+
+int NextSerial() {
+  static int next = 0;
+  return ++next;
+}
+
+}  // namespace
+
 Canvas::Canvas(int width, int height)
-    : width(width), height(height), px(static_cast<size_t>(width) * height, Px{0, 0, 0, 0}) {}
+    : width(width),
+      height(height),
+      serial(NextSerial()),
+      px(static_cast<size_t>(width) * height, Px{0, 0, 0, 0}) {}
 
 void Canvas::Fill(const Mask& mask, const Paint& paint, float opacity) {
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      float a = mask.At(x, y) * opacity;
+  // Most of a mask is empty: its rows are read directly where it covers the canvas.
+  const int w = std::min(width, mask.Width()), h = std::min(height, mask.Height());
+  for (int y = 0; y < h; ++y) {
+    const float* row = mask.Row(y);
+    for (int x = 0; x < w; ++x) {
+      float a = row[x] * opacity;
       if (a <= 0) continue;
       Color c = paint(x + 0.5f, y + 0.5f);
       Px& p = px[Index(x, y)];
@@ -60,6 +75,7 @@ void Canvas::Fill(const Mask& mask, const Paint& paint, float opacity) {
       p.b = c.b * a + p.b * (1 - a);
       p.a = a + p.a * (1 - a);
     }
+  }
 }
 
 void Canvas::FillPath(const Path& path, const Paint& paint, float opacity) {

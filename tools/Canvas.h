@@ -43,6 +43,8 @@ class Canvas {
 
   int Width() const { return width; }
   int Height() const { return height; }
+  // Tells canvases apart in the record of lettering: each new canvas has a number of its own.
+  int Serial() const { return serial; }
 
   // Source-over of the paint through the mask.
   void Fill(const Mask& mask, const Paint& paint, float opacity = 1.0f);
@@ -75,6 +77,7 @@ class Canvas {
 
   int width;
   int height;
+  int serial;
   std::vector<Px> px;
 };
 

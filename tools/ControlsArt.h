@@ -16,9 +16,11 @@ struct ControlLine {
   std::vector<std::string> buttons;  // controller buttons, after the keys
 };
 
-// Lines laid out down columns of the given width from (x, top), rows `pitch` apart; the action
-// takes labelWidth, then the keycaps, then the buttons. Returns the y below the last row.
+// Lines laid out down columns of the given width from (x, top), rows `pitch` apart, the last
+// column ending at right at the latest; the action takes labelWidth, then the keycaps, then the
+// buttons. A longer action takes more of the column where the keys leave room, and is made
+// smaller where they do not. Returns the y below the last row.
 float DrawControls(Canvas& canvas, const std::vector<ControlLine>& lines, float x, float top,
-                   float columnWidth, int columns, float pitch, float labelWidth);
+                   float columnWidth, int columns, float pitch, float labelWidth, float right);
 
 }  // namespace zepgen

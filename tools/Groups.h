@@ -7,14 +7,20 @@ namespace zepgen {
 
 // Balloons, stars, the pop picture, the big balloons, multiplier and point labels.
 void MakeBalloonPictures(Output& out);
-// The play screen: background, clouds, menu buttons, panel digits, timer gauge, lightning,
-// congratulations, game-over and hall-of-fame notices, the game's launcher button.
+// The play screen's pictures without words: clouds, panel digits, timer gauge, lightning.
 void MakePlayScreenPictures(Output& out);
-// The launcher's pages screen and its information screen.
+// Those with words: the background with its panel, the menu buttons, congratulations,
+// game-over and hall-of-fame notices, the game's launcher button.
+void MakePlayScreenLettering(Output& out);
+// The launcher's pages screen without words: the slot frame, page digits and arrows.
 void MakePagesPictures(Output& out);
-// A game's title page: its buttons and switches, the title pictures, rules and credits.
+// With words: its background, the collect picture, the Info, Exit and Back buttons and the
+// information screen.
+void MakePagesLettering(Output& out);
+// A game's title page: its buttons and switches, the title pictures, rules and credits (all
+// with words).
 void MakeTitlePictures(Output& out);
-// The players and hall-of-fame dialogs.
+// The players and hall-of-fame dialogs (all with words).
 void MakeDialogPictures(Output& out);
 // The four bitmap font sheets and the text cursor.
 void MakeFontSheets(Output& out);

@@ -27,15 +27,17 @@ Bitmap Background() {
   DrawCloud(c, 470, 100, 220, 60, 62, 0.8f);
   for (int i = 0; i < 7; ++i)
     DrawCloud(c, 40 + i * 125.0f, 596, 200, 64, 70 + i);
-  // Studio name and what the screen is for.
-  DrawTitle(c, "QorvexGames", 24, 78, 58, Align::Left);
+  // Studio name and what the screen is for, left of the Info button (637, 89) and above the
+  // slots (y 140).
+  DrawTitle(c, "QorvexGames", 24, 78, 58, Align::Left, {14, 6, 614, 92});
   TextStyle sub;
   sub.font.face = Face::SansBold;
   sub.font.size = 20;
   sub.fill = Solid(Hex(0xFFFFFF));
   sub.outline = 2.2f;
   sub.outlineColor = kInk;
-  DrawText(c, sub, "Hubbix  \xE2\x80\xA2  choose a game to play", 30, 118, Align::Left);
+  DrawLine(c, sub, std::string("Hubbix  \xE2\x80\xA2  ") + Tr("choose a game to play"), 30, 118,
+           Align::Left, {20, 94, 610, 44});
   // Empty slots show as soft glass panes until a game or a frame is drawn over them.
   for (int row = 0; row < 4; ++row)
     for (int col = 0; col < 3; ++col) {
@@ -114,21 +116,18 @@ Bitmap Collect() {
   Mask pm = Rasterize(plus, w, h);
   art.Fill(pm.Dilated(1.5f), kInk);
   art.Fill(pm, Hex(0xFFFFFF));
+  // Right of the bubble, inside the frame's ring.
   TextStyle big;
   big.font.face = Face::SansBold;
   big.font.size = 24;
   big.fill = Solid(Hex(0xFFFFFF));
   big.outline = 2.4f;
   big.outlineColor = kInk;
-  while (MeasureText(big.font, "More games!") > 158)
-    big.font.size -= 0.5f;
-  DrawText(art, big, "More games!", 157, 52, Align::Center);
+  DrawLine(art, big, Tr("More games!"), 157, 52, Align::Center, {76, 18, 162, 42});
   TextStyle small = big;
   small.font.size = 12;
   small.outline = 1.6f;
-  while (MeasureText(small.font, "from QorvexGames") > 150)
-    small.font.size -= 0.5f;
-  DrawText(art, small, "from QorvexGames", 157, 76, Align::Center);
+  DrawLine(art, small, Tr("from QorvexGames"), 157, 76, Align::Center, {80, 61, 154, 26});
   return ClipToSlot(art);
 }
 
@@ -142,7 +141,8 @@ Bitmap PageDigits() {
     st.font.size = 25;
     st.font.scaleX = 0.85f;
     st.fill = VerticalGradient(4, Hex(0x3C6FC4), 24, kInk);
-    DrawText(c, st, std::to_string(d), kPageDigitW / 2.0f, 23, Align::Center);
+    DrawLine(c, st, std::to_string(d), kPageDigitW / 2.0f, 23, Align::Center,
+             {0, 0, kPageDigitW, kPageDigitH});
     strip.Paste(c.ToOpaque(kPlate), d * kPageDigitW, 0);
   }
   return strip;
@@ -168,12 +168,13 @@ Bitmap InfoScreen() {
   const int w = 800, h = 600;
   Canvas c(w, h);
   DrawDialogCard(c, 14, 24);
-  DrawTitle(c, "Welcome to Hubbix", 48, 84, 46, Align::Left);
+  // The title and its line above the balloons in the top right corner.
+  DrawTitle(c, Tr("Welcome to Hubbix"), 48, 84, 46, Align::Left, {34, 22, 730, 80});
   TextStyle sub;
   sub.font.face = Face::SansBold;
   sub.font.size = 18;
   sub.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, sub, "The QorvexGames game launcher", 52, 116, Align::Left);
+  DrawLine(c, sub, Tr("The QorvexGames game launcher"), 52, 116, Align::Left, {44, 96, 616, 34});
   // Decoration in the free corner above the Back button.
   DrawGameBalloon(c, 690, 150, 20, 24, 0, false, 60, 0.15f);
   DrawGameBalloon(c, 730, 130, 20, 24, 4, true, 70, -0.1f);
@@ -183,56 +184,82 @@ Bitmap InfoScreen() {
     const char* body;
   };
   const Section sections[] = {
-      {"Playing a game",
-       "Click a game's picture to open its page. Choose your player there, then press Play."},
-      {"Pages", "Each page holds twelve games; the arrows at the top right turn the pages."},
-      {"Players",
-       "Eight players can share this computer. On a game's page, click a name to make it the "
-       "current player. The Players button changes the name, address and e-mail."},
-      {"Sound and music",
-       "The two switches on a game's page turn the sound effects and the music on or off."},
-      {"Hall of Fame",
-       "Every game keeps its 20 best scores. Upload sends the best one to QorvexGames; Clear "
-       "empties the table."},
-      {"More games",
-       "The slot after the last game opens the QorvexGames web site, where more games wait."},
+      {Tr("Playing a game"),
+       Tr("Click a game's picture to open its page. Choose your player there, then press Play.")},
+      {Tr("Pages"),
+       Tr("Each page holds twelve games; the arrows at the top right turn the pages.")},
+      {Tr("Players"),
+       Tr("Eight players can share this computer. On a game's page, click a name to make it the "
+          "current player. The Players button changes the name, address and e-mail.")},
+      {Tr("Sound and music"),
+       Tr("The two switches on a game's page turn the sound effects and the music on or off.")},
+      {Tr("Hall of Fame"),
+       Tr("Every game keeps its 20 best scores. Upload sends the best one to QorvexGames; Clear "
+          "empties the table.")},
+      {Tr("More games"),
+       Tr("The slot after the last game opens the QorvexGames web site, where more games wait.")},
   };
+  const std::vector<ControlLine> controls = {
+      {Tr("Choose"),
+       {Tr("key", "Tab"), Tr("key", "Arrows")},
+       {Tr("pad", "D-pad"), Tr("pad", "Stick")}},
+      {Tr("Press"), {Tr("key", "Enter"), Tr("key", "Space")}, {"A"}},
+      {Tr("Turn pages"), {Tr("key", "PgUp"), Tr("key", "PgDn")}, {"LB", "RB"}},
+      {Tr("Go back"), {}, {"B"}},
+      {Tr("Play"), {}, {Tr("pad", "Start")}},
+      {Tr("Quit"), {Tr("key", "Esc")}, {}},
+  };
+  // The sections and the keys take the column left of the Back button (689, 370) down to the
+  // line at the foot; a longer translation makes the sections' lettering smaller.
+  const Box column = {52, 128, 628, 424};
+  const float textX = 78, textW = 596;
   TextStyle head;
   head.font.face = Face::SansBold;
-  head.font.size = 16;
   head.fill = Solid(kInk);
   TextStyle body;
   body.font.face = Face::Sans;
-  body.font.size = 14;
   body.fill = Solid(Hex(0x2A3A60));
-  float y = 132;
-  int i = 0;
-  for (const Section& s : sections) {
-    Path dot;
-    dot.AddCircle(60, y + 7, 7);
-    c.FillPath(dot, BalloonColor(i++ % 5));
-    DrawText(c, head, s.head, 78, y + 13, Align::Left);
-    y = DrawParagraph(c, body, s.body, 78, y + 20, 596, 1.15f) + 6;
-  }
-  // Without a mouse: the keys and a controller's buttons.
-  Path dot;
-  dot.AddCircle(60, y + 7, 7);
-  c.FillPath(dot, BalloonColor(i % 5));
-  DrawText(c, head, "Keys and controller", 78, y + 13, Align::Left);
-  const std::vector<ControlLine> controls = {
-      {"Choose", {"Tab", "Arrows"}, {"D-pad", "Stick"}},
-      {"Press", {"Enter", "Space"}, {"A"}},
-      {"Turn pages", {"PgUp", "PgDn"}, {"LB", "RB"}},
-      {"Go back", {}, {"B"}},
-      {"Play", {}, {"Start"}},
-      {"Quit", {"Esc"}, {}},
+  auto layOut = [&](float scale, Canvas* into) {
+    head.font.size = 16 * scale;
+    body.font.size = 14 * scale;
+    float y = 132;
+    int i = 0;
+    auto dot = [&](float top) {
+      Path p;
+      p.AddCircle(60, top + 7, 7);
+      if (into) into->FillPath(p, BalloonColor(i % 5));
+      ++i;
+    };
+    for (const Section& s : sections) {
+      dot(y);
+      const float headBase = y + std::round(13 * scale);
+      const float top = y + std::round(20 * scale);
+      if (into) {
+        DrawLine(*into, head, s.head, textX, headBase, Align::Left, column);
+        y = DrawParagraph(*into, body, s.body, textX, top, textW, column, 1.15f) + 6;
+      } else {
+        y = top + ParagraphHeight(body.font, s.body, textW, 1.15f) + 6;
+      }
+    }
+    // Without a mouse: the keys and a controller's buttons.
+    dot(y);
+    if (into) {
+      DrawLine(*into, head, Tr("Keys and controller"), textX, y + std::round(13 * scale),
+               Align::Left, column);
+      return DrawControls(*into, controls, textX, y + 22, 310, 2, 24, 90, 770);
+    }
+    return y + 22 + 3 * 24.0f;
   };
-  DrawControls(c, controls, 78, y + 22, 310, 2, 24, 90);
+  float scale = 1;
+  while (scale > 0.6f && layOut(scale, nullptr) > column.Bottom())
+    scale -= 0.025f;
+  layOut(scale, &c);
   TextStyle foot;
   foot.font.face = Face::Sans;
   foot.font.size = 14;
   foot.fill = Solid(Hex(0x5A6A90));
-  DrawText(c, foot, "Hubbix \xC2\xA9 QorvexGames", w / 2.0f, 570, Align::Center);
+  DrawLine(c, foot, "Hubbix \xC2\xA9 QorvexGames", w / 2.0f, 570, Align::Center,
+           {30, 554, 740, 30});
   return c.ToOpaque(kCard);
 }
 
@@ -240,32 +267,36 @@ Bitmap InfoScreen() {
 
 Bitmap BackButtonStrip() {
   return ButtonStrip(
-      84, 46, 2, BlueButton(), "Back",
+      84, 46, 2, BlueButton(), Tr("Back"),
       [](Canvas& c, float x, float y, float s, Color col) { IconArrow(c, x, y, s, col, false); });
 }
 
 void MakePagesPictures(Output& out) {
-  out.WriteBitmap(Folder::Launcher, "background.bmp", Background());
   out.WriteBitmap(Folder::Launcher, "GameButton.bmp", SlotFrame());
-  out.WriteBitmap(Folder::Launcher, "CollectButton.bmp", Collect());
   out.WriteBitmap(Folder::Launcher, "PageNumbers.bmp", PageDigits());
   out.WriteBitmap(Folder::Launcher, "PageArrowsLeft.bmp", RoundArrow(false));
   out.WriteBitmap(Folder::Launcher, "PageArrowsRight.bmp", RoundArrow(true));
+}
+
+void MakePagesLettering(Output& out) {
+  out.WriteBitmap(Folder::Launcher, "background.bmp", Background());
+  out.WriteBitmap(Folder::Launcher, "CollectButton.bmp", Collect());
   out.WriteBitmap(Folder::Launcher, "Info.bmp",
-                  ButtonStrip(76, 44, 2, TealButton(), "Info",
+                  ButtonStrip(76, 44, 2, TealButton(), Tr("Info"),
                               [](Canvas& c, float x, float y, float s, Color col) {
                                 IconInfo(c, x, y, s, col);
                               }));
   out.WriteBitmap(Folder::Launcher, "SmallExit.bmp",
-                  ButtonStrip(76, 44, 2, RedButton(), "Exit",
+                  ButtonStrip(76, 44, 2, RedButton(), Tr("Exit"),
                               [](Canvas& c, float x, float y, float s, Color col) {
                                 IconPower(c, x, y, s, col);
                               }));
   out.WriteBitmap(Folder::Launcher, "infoscreen.bmp", InfoScreen());
-  // One picture under both spellings the programs use.
+  // One picture under both spellings the programs use. A language's folder needs only one:
+  // the file layer finds a name whatever its case when only one entry matches.
   Bitmap back = BackButtonStrip();
   out.WriteBitmap(Folder::Launcher, "backbutton.bmp", back);
-  out.WriteBitmap(Folder::Launcher, "BackButton.bmp", back);
+  if (!out.Translating()) out.WriteBitmap(Folder::Launcher, "BackButton.bmp", back);
 }
 
 }  // namespace zepgen

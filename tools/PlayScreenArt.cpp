@@ -78,14 +78,18 @@ void DrawLeftColumn(Canvas& c) {
   c.Fill(cardMask.Blurred(4).Shifted(2, 2), Hex(0x103060), 0.3f);
   c.Fill(cardMask.Dilated(2), kCardEdge);
   c.Fill(cardMask, VerticalGradient(0, Hex(0xFFFFFF), 600, Hex(0xDCEBFA)));
-  DrawZeppoloLogo(c, 42, 31, 15.5f);
+  DrawZeppoloLogo(c, 42, 31, 15.5f, {0, 8, 84, 31});
   TextStyle label;
   label.font.face = Face::SansBold;
   label.font.size = 10.5f;
   label.fill = Solid(kInk);
-  const char* names[3] = {"BEST", "SCORE", "LAST GROUP"};
+  // TRANSLATORS: small capitals above the best score, the score and the points of the last
+  // group popped, in a column 80 pixels wide.
+  const char* names[3] = {Tr("BEST"), Tr("SCORE"), Tr("LAST GROUP")};
   for (int i = 0; i < 3; ++i) {
-    DrawText(c, label, names[i], 41, kFieldTop[i] - 4.0f, Align::Center);
+    // Above its number's plate, within the column's card.
+    DrawLine(c, label, names[i], 41, kFieldTop[i] - 4.0f, Align::Center,
+             {1, kFieldTop[i] - 17.0f, 81, 17}, 6);
     DrawPlate(c, -8, static_cast<float>(kFieldTop[i]), 89, kFieldH, kPlate, 6);
   }
   // A soft recess behind the gauge and the menu buttons.
@@ -183,7 +187,8 @@ Bitmap ScoreDigits() {
     st.font.size = 20;
     st.font.scaleX = 0.72f;
     st.fill = Solid(kInk);
-    DrawText(c, st, std::to_string(d), kDigitW / 2.0f, 18, Align::Center);
+    DrawLine(c, st, std::to_string(d), kDigitW / 2.0f, 18, Align::Center, {0, 0, kDigitW, kDigitH},
+             st.font.size);
     strip.Paste(c.ToOpaque(kPlate), d * kDigitW, 0);
   }
   return strip;
@@ -298,9 +303,9 @@ float FitTitleSize(const std::string& text, float maxWidth, float size) {
 Bitmap Congrats1() {
   const int w = 356, h = 68;
   Canvas c(w, h);
-  std::string text = "Congratulations!";
+  std::string text = Tr("Congratulations!");
   float size = FitTitleSize(text, w - 8.0f, 44);
-  DrawTitle(c, text, w / 2.0f, 52, size);
+  DrawTitle(c, text, w / 2.0f, 52, size, Align::Center, {0, 0, w, h});
   return c.ToKeyed();
 }
 
@@ -337,16 +342,18 @@ std::vector<Bitmap> Congrats23() {
       sm.Intersect(m);
       c.Fill(sm, phase ? Hex(0xFF9A1E) : Hex(0xFFD23C));
     }
-    DrawTitle(c, "Board cleared!", w / 2.0f, 130, 46);
+    // On the cloud, between the balloons at its sides.
+    DrawTitle(c, Tr("Board cleared!"), w / 2.0f, 130, 46, Align::Center, {94, 80, 388, 70});
     TextStyle line;
     line.font.face = Face::SansBold;
     line.font.size = 26;
     line.fill = Solid(phase ? Hex(0xC03A8A) : kInk);
-    DrawText(c, line, "+500000 points", w / 2.0f, 176, Align::Center);
+    DrawLine(c, line, Tr("+500000 points"), w / 2.0f, 176, Align::Center, {96, 150, 384, 34});
     line.font.face = Face::Sans;
     line.font.size = 19;
     line.fill = Solid(kInk);
-    DrawText(c, line, "+1000 for every second left", w / 2.0f, 210, Align::Center);
+    DrawLine(c, line, Tr("+1000 for every second left"), w / 2.0f, 210, Align::Center,
+             {86, 188, 404, 30});
     phases.push_back(std::move(c));
   }
   return KeyedStates(phases);
@@ -357,7 +364,7 @@ Bitmap Congrats4() {
   Canvas c(w, h);
   DrawButtonFace(c, 0.5f, 0.5f, w - 1.0f, h - 1.0f, 18, GreenButton(), ButtonState::Normal);
   DrawButtonLabel(
-      c, 0.5f, 0.5f, w - 1.0f, h - 1.0f, "Click to continue",
+      c, 0.5f, 0.5f, w - 1.0f, h - 1.0f, Tr("Click to continue"),
       [](Canvas& cv, float x, float y, float s, Color col) { IconPlay(cv, x, y, s, col); }, 20,
       ButtonState::Normal, GreenButton().border);
   return c.ToKeyed();
@@ -367,14 +374,17 @@ Bitmap GameOver(bool outOfTime) {
   const int w = 440, h = 250;
   Canvas c(w, h);
   DrawDialogCard(c, 10, 20);
-  DrawTitle(c, "Game Over", w / 2.0f, 78, 50);
+  DrawTitle(c, Tr("Game Over"), w / 2.0f, 78, 50, Align::Center, {22, 18, w - 44.0f, 76});
   TextStyle sub;
   sub.font.face = Face::SansBold;
   sub.font.size = 28;
   sub.fill = Solid(kInk);
-  // The picture and the reason side by side, centred together.
-  const std::string reason = outOfTime ? "Out of time!" : "No more moves";
-  const float iconW = outOfTime ? 64 : 92, gap = 14;
+  // The picture and the reason side by side, centred together; a longer reason is made smaller
+  // to keep both on the card.
+  const std::string reason = outOfTime ? Tr("Out of time!") : Tr("No more moves");
+  const float iconW = outOfTime ? 64 : 92, gap = 14, margin = 22;
+  while (sub.font.size > 14 && iconW + gap + MeasureText(sub.font, reason) > w - 2 * margin)
+    sub.font.size -= 0.5f;
   const float left = (w - (iconW + gap + MeasureText(sub.font, reason))) / 2;
   if (outOfTime) {
     const float ix = left + 30;
@@ -388,13 +398,16 @@ Bitmap GameOver(bool outOfTime) {
     DrawGameBalloon(c, left + 46, 128, 14, 16, 4, false, 14);
     DrawGameBalloon(c, left + 76, 134, 14, 16, 1, false, 8);
   }
-  DrawText(c, sub, reason, left + iconW + gap, 150, Align::Left);
+  DrawLine(c, sub, reason, left + iconW + gap, 150, Align::Left,
+           {margin + iconW + gap, 112, w - 2 * margin - iconW - gap, 50}, sub.font.size);
   TextStyle hint;
   hint.font.face = Face::Sans;
   hint.font.size = 16;
   hint.fill = Solid(Hex(0x4A5A80));
-  DrawText(c, hint, "The best scores enter the Hall of Fame.", w / 2.0f, 200, Align::Center);
-  DrawText(c, hint, "Click to continue", w / 2.0f, 224, Align::Center);
+  DrawLine(c, hint, Tr("The best scores enter the Hall of Fame."), w / 2.0f, 200, Align::Center,
+           {margin, 182, w - 2 * margin, 24});
+  DrawLine(c, hint, Tr("Click to continue"), w / 2.0f, 224, Align::Center,
+           {margin, 207, w - 2 * margin, 26});
   return c.ToOpaque(kCard);
 }
 
@@ -407,13 +420,16 @@ Bitmap HallOfFameNotice() {
   c.Fill(glow.Alpha().Dilated(3), kInk);
   IconTrophy(c, 76, 96, 104, Hex(0xFFC21E));
   IconStar(c, 76, 82, 28, Hex(0xFFF6B0));
-  DrawTitle(c, "You made the", 262, 78, 28);
-  DrawTitle(c, "Hall of Fame!", 262, 118, 33);
+  // Right of the trophy, centred on x 262.
+  // TRANSLATORS: the two lines of one sentence, "You made the / Hall of Fame!".
+  DrawTitle(c, Tr("You made the"), 262, 78, 28, Align::Center, {134, 40, 256, 46});
+  DrawTitle(c, Tr("Hall of Fame!"), 262, 118, 33, Align::Center, {134, 84, 256, 46});
   TextStyle sub;
   sub.font.face = Face::Sans;
   sub.font.size = 16;
   sub.fill = Solid(kInk);
-  DrawText(c, sub, "Your score is among the top 20.", 262, 152, Align::Center);
+  DrawLine(c, sub, Tr("Your score is among the top 20."), 262, 152, Align::Center,
+           {134, 132, 256, 30});
   return c.ToOpaque(kCard);
 }
 
@@ -432,30 +448,35 @@ Bitmap LauncherButton() {
                              {207, 52, 2, 0.0f}};
   for (auto& s : spots)
     DrawGameBalloon(art, s[0], s[1], 10, 12, static_cast<int>(s[2]), s[2] == 3, 16, s[3]);
-  DrawZeppoloLogo(art, 88, 55, 30);
+  DrawZeppoloLogo(art, 88, 55, 30, {8, 10, 160, 60});
   TextStyle tag;
   tag.font.face = Face::SansBold;
   tag.font.size = 12;
   tag.fill = Solid(kInk);
   tag.outline = 1.6f;
   tag.outlineColor = Hex(0xFFFFFF);
-  DrawText(art, tag, "Pop them before the storm!", 125, 84, Align::Center);
+  // Inside the slot frame's ring.
+  DrawLine(art, tag, Tr("Pop them before the storm!"), 125, 84, Align::Center, {9, 68, 232, 26});
   return ClipToSlot(art);
 }
 
 }  // namespace
 
 void MakePlayScreenPictures(Output& out) {
-  out.WriteBitmap(Folder::Game, "background.bmp", Background());
   out.WriteBitmap(Folder::Game, "CloudAnimLeft.bmp", CloudStrip(false));
   out.WriteBitmap(Folder::Game, "CloudAnimRight.bmp", CloudStrip(true));
-  out.WriteBitmap(Folder::Game, "newgame.bmp", MenuButton("New\nGame", GreenButton()));
-  out.WriteBitmap(Folder::Game, "menu.bmp", MenuButton("Menu", BlueButton()));
-  out.WriteBitmap(Folder::Game, "help.bmp", MenuButton("Help", PurpleButton()));
-  out.WriteBitmap(Folder::Game, "exit.bmp", MenuButton("Exit", RedButton()));
   out.WriteBitmap(Folder::Game, "scorefont.bmp", ScoreDigits());
   out.WriteBitmap(Folder::Game, "timer.bmp", Gauge());
   out.WriteBitmap(Folder::Game, "lightning.bmp", Lightning());
+}
+
+void MakePlayScreenLettering(Output& out) {
+  out.WriteBitmap(Folder::Game, "background.bmp", Background());
+  // TRANSLATORS: two short lines on a small button.
+  out.WriteBitmap(Folder::Game, "newgame.bmp", MenuButton(Tr("New\nGame"), GreenButton()));
+  out.WriteBitmap(Folder::Game, "menu.bmp", MenuButton(Tr("Menu"), BlueButton()));
+  out.WriteBitmap(Folder::Game, "help.bmp", MenuButton(Tr("Help"), PurpleButton()));
+  out.WriteBitmap(Folder::Game, "exit.bmp", MenuButton(Tr("Exit"), RedButton()));
   out.WriteBitmap(Folder::Game, "congrats1.bmp", Congrats1());
   std::vector<Bitmap> banner = Congrats23();
   out.WriteBitmap(Folder::Game, "congrats2.bmp", banner[0]);

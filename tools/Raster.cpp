@@ -5,6 +5,14 @@
 
 namespace zepgen {
 
+Box Box::Union(const Box& other) const {
+  if (other.Empty()) return *this;
+  if (Empty()) return other;
+  const float left = std::min(x, other.x), top = std::min(y, other.y);
+  return {left, top, std::max(Right(), other.Right()) - left,
+          std::max(Bottom(), other.Bottom()) - top};
+}
+
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
@@ -196,35 +204,50 @@ Mask Mask::Dilated(float radius) const {
 Mask Mask::Blurred(float radius) const {
   Mask a = *this;
   int r = std::max(1, static_cast<int>(std::lround(radius / 1.73f)));
+  // Only the part that can become non-zero is worked on: the shape's box grown by the three
+  // passes' reach. Elsewhere the sums stay exactly zero, so the result is the same.
+  int minX = width, minY = height, maxX = -1, maxY = -1;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (v[static_cast<size_t>(y) * width + x] != 0) {
+        minX = std::min(minX, x);
+        maxX = std::max(maxX, x);
+        minY = std::min(minY, y);
+        maxY = std::max(maxY, y);
+      }
+  if (maxX < 0) return a;
+  const int reach = 3 * r + 1;
+  const int x0 = std::max(0, minX - reach), x1 = std::min(width - 1, maxX + reach);
+  const int y0 = std::max(0, minY - reach), y1 = std::min(height - 1, maxY + reach);
   std::vector<float> line;
   for (int pass = 0; pass < 3; ++pass) {
     // Horizontal.
     line.assign(width, 0);
-    for (int y = 0; y < height; ++y) {
+    for (int y = y0; y <= y1; ++y) {
       float* row = &a.v[static_cast<size_t>(y) * width];
       double sum = 0;
-      for (int x = -r; x <= r; ++x)
+      for (int x = x0 - r; x <= x0 + r; ++x)
         sum += (x >= 0 && x < width) ? row[x] : 0;
-      for (int x = 0; x < width; ++x) {
+      for (int x = x0; x <= x1; ++x) {
         line[x] = static_cast<float>(sum / (2 * r + 1));
         int add = x + r + 1, sub = x - r;
         sum += (add < width ? row[add] : 0) - (sub >= 0 ? row[sub] : 0);
       }
-      std::copy(line.begin(), line.end(), row);
+      std::copy(line.begin() + x0, line.begin() + x1 + 1, row + x0);
     }
     // Vertical.
     line.assign(height, 0);
-    for (int x = 0; x < width; ++x) {
+    for (int x = x0; x <= x1; ++x) {
       double sum = 0;
-      for (int y = -r; y <= r; ++y)
+      for (int y = y0 - r; y <= y0 + r; ++y)
         sum += (y >= 0 && y < height) ? a.v[static_cast<size_t>(y) * width + x] : 0;
-      for (int y = 0; y < height; ++y) {
+      for (int y = y0; y <= y1; ++y) {
         line[y] = static_cast<float>(sum / (2 * r + 1));
         int add = y + r + 1, sub = y - r;
         sum += (add < height ? a.v[static_cast<size_t>(add) * width + x] : 0) -
                (sub >= 0 ? a.v[static_cast<size_t>(sub) * width + x] : 0);
       }
-      for (int y = 0; y < height; ++y)
+      for (int y = y0; y <= y1; ++y)
         a.v[static_cast<size_t>(y) * width + x] = line[y];
     }
   }

@@ -13,6 +13,24 @@ struct Vec2 {
   float y;
 };
 
+// A rectangle: left, top, width, height.
+struct Box {
+  float x = 0;
+  float y = 0;
+  float w = 0;
+  float h = 0;
+  float Right() const { return x + w; }
+  float Bottom() const { return y + h; }
+  bool Empty() const { return w <= 0 || h <= 0; }
+  // Grown by d on every side.
+  Box Grown(float d) const { return {x - d, y - d, w + 2 * d, h + 2 * d}; }
+  // The smallest box holding both; an empty box adds nothing.
+  Box Union(const Box& other) const;
+  bool Contains(const Box& inner) const {
+    return inner.x >= x && inner.y >= y && inner.Right() <= Right() && inner.Bottom() <= Bottom();
+  }
+};
+
 // Closed polygons filled with the non-zero rule. Outer contours are stored counter-clockwise and
 // holes clockwise, so overlapping shapes add up and holes cut out.
 class Path {
@@ -53,6 +71,7 @@ class Mask {
     return v[static_cast<size_t>(y) * width + x];
   }
   float& Ref(int x, int y) { return v[static_cast<size_t>(y) * width + x]; }
+  const float* Row(int y) const { return &v[static_cast<size_t>(y) * width]; }
 
   Mask& Union(const Mask& other);      // max
   Mask& Intersect(const Mask& other);  // product

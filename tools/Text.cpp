@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
@@ -143,33 +144,71 @@ float LineHeight(const Font& font) {
   return font.size * face->height / face->units_per_EM;
 }
 
-void RenderText(Mask& into, const Font& font, const std::string& utf8, float x, float baseline) {
+namespace {
+
+// Lays the text out glyph by glyph as RenderText draws it and returns the pixels its glyphs
+// cover, unclipped; with a mask, adds each glyph's coverage into it.
+Box LayOut(Mask* into, const Font& font, const std::string& utf8, float x, float baseline) {
   float pen = x;
   unsigned prev = 0;
   int by = static_cast<int>(std::lround(baseline));
+  Box ink;
+  const FT_Int32 flags = into != nullptr ? kLoadFlags | FT_LOAD_RENDER : kLoadFlags;
   for (unsigned cp : Codepoints(utf8)) {
     FT_Face face = Prepare(font, 0);
     pen += KerningBetween(face, prev, cp) * font.scaleX;
     float whole = std::floor(pen);
     face = Prepare(font, pen - whole);
-    if (FT_Load_Char(face, cp, kLoadFlags | FT_LOAD_RENDER) == 0) {
+    if (FT_Load_Char(face, cp, flags) == 0) {
       FT_GlyphSlot g = face->glyph;
-      const FT_Bitmap& bm = g->bitmap;
-      int ox = static_cast<int>(whole) + g->bitmap_left;
-      int oy = by - g->bitmap_top;
-      for (unsigned row = 0; row < bm.rows; ++row)
-        for (unsigned col = 0; col < bm.width; ++col) {
-          int tx = ox + static_cast<int>(col), ty = oy + static_cast<int>(row);
-          if (tx < 0 || ty < 0 || tx >= into.Width() || ty >= into.Height()) continue;
-          float c = bm.buffer[row * bm.pitch + col] / 255.0f;
-          float& d = into.Ref(tx, ty);
-          d = std::min(1.0f, d + c);
-        }
+      int ox, oy, width, rows;
+      if (into != nullptr) {
+        ox = static_cast<int>(whole) + g->bitmap_left;
+        oy = by - g->bitmap_top;
+        width = static_cast<int>(g->bitmap.width);
+        rows = static_cast<int>(g->bitmap.rows);
+      } else {
+        // The pixels the rasteriser would cover: the outline's box out to whole pixels.
+        FT_BBox box;
+        FT_Outline_Get_CBox(&g->outline, &box);
+        const int left = static_cast<int>(std::floor(box.xMin / 64.0));
+        const int top = static_cast<int>(std::ceil(box.yMax / 64.0));
+        ox = static_cast<int>(whole) + left;
+        oy = by - top;
+        width = static_cast<int>(std::ceil(box.xMax / 64.0)) - left;
+        rows = top - static_cast<int>(std::floor(box.yMin / 64.0));
+      }
+      if (width > 0 && rows > 0) {
+        ink = ink.Union({static_cast<float>(ox), static_cast<float>(oy), static_cast<float>(width),
+                         static_cast<float>(rows)});
+      }
+      if (into != nullptr) {
+        const FT_Bitmap& bm = g->bitmap;
+        for (unsigned row = 0; row < bm.rows; ++row)
+          for (unsigned col = 0; col < bm.width; ++col) {
+            int tx = ox + static_cast<int>(col), ty = oy + static_cast<int>(row);
+            if (tx < 0 || ty < 0 || tx >= into->Width() || ty >= into->Height()) continue;
+            float c = bm.buffer[row * bm.pitch + col] / 255.0f;
+            float& d = into->Ref(tx, ty);
+            d = std::min(1.0f, d + c);
+          }
+      }
       pen += g->linearHoriAdvance / 65536.0f * font.scaleX;
     }
     pen += font.tracking;
     prev = cp;
   }
+  return ink;
+}
+
+}  // namespace
+
+Box RenderText(Mask& into, const Font& font, const std::string& utf8, float x, float baseline) {
+  return LayOut(&into, font, utf8, x, baseline);
+}
+
+Box TextInk(const Font& font, const std::string& utf8, float x, float baseline) {
+  return LayOut(nullptr, font, utf8, x, baseline);
 }
 
 GlyphImage RenderGlyph(const Font& font, unsigned codepoint) {

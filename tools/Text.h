@@ -39,8 +39,11 @@ float Ascender(const Font& font);
 float Descender(const Font& font);  // positive, below the baseline
 float LineHeight(const Font& font);
 
-// Adds the text's coverage into the mask, its baseline starting at (x, baseline).
-void RenderText(Mask& into, const Font& font, const std::string& utf8, float x, float baseline);
+// Adds the text's coverage into the mask, its baseline starting at (x, baseline). Returns the
+// pixels its glyphs cover, including any the mask's edges cut off.
+Box RenderText(Mask& into, const Font& font, const std::string& utf8, float x, float baseline);
+// The pixels the text would cover if rendered so, without rendering it.
+Box TextInk(const Font& font, const std::string& utf8, float x, float baseline);
 
 GlyphImage RenderGlyph(const Font& font, unsigned codepoint);
 // Whether the face has a glyph of its own for the character (RenderGlyph draws the face's

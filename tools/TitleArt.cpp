@@ -37,7 +37,7 @@ Bitmap TitleBackground() {
                             {600, 40, 0, -0.1f, 0}, {200, 40, 4, 0.15f, 0}};
   for (auto& s : spots)
     DrawGameBalloon(c, s[0], s[1], 22, 26, static_cast<int>(s[2]), s[4] > 0, 70, s[3]);
-  DrawZeppoloLogo(c, 400, 178, 112);
+  DrawZeppoloLogo(c, 400, 178, 112, {40, 40, 720, 186});
   TextStyle tag;
   tag.font.face = Face::SansBold;
   tag.font.size = 24;
@@ -48,7 +48,9 @@ Bitmap TitleBackground() {
   tag.shadowDy = 2;
   tag.shadowBlur = 2;
   tag.shadowColor = kInk;
-  DrawText(c, tag, "Pop the balloons before the storm!", 400, 248, Align::Center);
+  // Between the logo and the buttons' row (y 296).
+  DrawLine(c, tag, Tr("Pop the balloons before the storm!"), 400, 248, Align::Center,
+           {20, 222, 760, 48});
   // The players' corner: a glass pane with the eight name plates.
   Path pane;
   pane.AddRoundRect(234, 308, 332, 244, 16);
@@ -64,14 +66,16 @@ Bitmap TitleBackground() {
   hint.fill = Solid(Hex(0xFFFFFF));
   hint.outline = 1.6f;
   hint.outlineColor = kInk;
-  DrawText(c, hint, "Click a name to choose who plays", 400, 549, Align::Center);
+  // Under the last row of name plates, inside the pane.
+  DrawLine(c, hint, Tr("Click a name to choose who plays"), 400, 549, Align::Center,
+           {236, 537, 328, 17});
   TextStyle credit;
   credit.font.face = Face::SansBold;
   credit.font.size = 14;
   credit.fill = Solid(Hex(0xFFFFFF));
   credit.outline = 1.8f;
   credit.outlineColor = kInk;
-  DrawText(c, credit, "\xC2\xA9 QorvexGames", 784, 588, Align::Right);
+  DrawLine(c, credit, "\xC2\xA9 QorvexGames", 784, 588, Align::Right, {560, 570, 232, 28});
   return c.ToOpaque(kSkyBottom);
 }
 
@@ -98,7 +102,8 @@ Bitmap Switch(bool music) {
     label.fill = Solid(Hex(0xFFFFFF));
     label.outline = 1.4f;
     label.outlineColor = pal.border;
-    DrawText(c, label, music ? "Music" : "Sound", 26, 52, Align::Center);
+    // On the face under the icon.
+    DrawLine(c, label, music ? Tr("Music") : Tr("Sound"), 26, 52, Align::Center, {3, 40, 46, 16});
     states.push_back(std::move(c));
   }
   return JoinFrames(KeyedStates(states), false);
@@ -118,11 +123,13 @@ void RuleIcon(Canvas& c, int which, float cx, float cy) {
       st.outline = 1.3f;
       st.outlineColor = kInk;
       st.fill = Solid(Hex(0xFF4A4A));
-      DrawText(c, st, "100", cx - 12, cy + 12, Align::Center);
+      // Three labels rising one above the other, left of the rule's text.
+      const Box space = {cx - 36, cy - 30, 72, 48};
+      DrawLine(c, st, "100", cx - 12, cy + 13, Align::Center, space, 13);
       st.fill = Solid(Hex(0xFFE040));
-      DrawText(c, st, "200", cx + 8, cy, Align::Center);
+      DrawLine(c, st, "200", cx + 8, cy - 1, Align::Center, space, 13);
       st.fill = Solid(Hex(0x4FA8FF));
-      DrawText(c, st, "300", cx + 12, cy - 12, Align::Center);
+      DrawLine(c, st, "300", cx + 12, cy - 15, Align::Center, space, 13);
       break;
     }
     case 2:  // a star balloon
@@ -157,64 +164,83 @@ Bitmap HowToPlay() {
   const int w = 694, h = 564;
   Canvas c(w, h);
   DrawDialogCard(c, 10, 22);
-  DrawTitle(c, "How to Play", w / 2.0f, 48, 34);
+  DrawTitle(c, Tr("How to Play"), w / 2.0f, 48, 34, Align::Center, {24, 8, 646, 54});
   const char* rules[] = {
-      "Click a group of two or more touching balloons of the same colour to pop it. Balloons "
-      "touch side by side or above and below, not corner to corner. The balloons below float "
-      "up into the gaps.",
-      "The bigger the group, the more it is worth: the first balloon pops for 100 points, the "
-      "second for 200, the third for 300 and so on. A group of 5 scores 1500.",
-      "Star balloons are bonuses: every star in a group adds twice the group's points again "
-      "(x2, x4, x6). Each colour has three stars.",
-      "Click a cloud to blow its row away from it: the balloons slide to the far side. A right "
-      "click blows a row too: the top row and every second row go left, the others go right.",
-      "Pop the last balloon of a colour to clear it: 100000 points and 30 more seconds.",
-      "Clear the whole board for 500000 points and 1000 points for every second left.",
-      "You have 200 seconds. When the clock runs out the storm breaks and the game is over; it "
-      "also ends when no move is left.",
+      Tr("Click a group of two or more touching balloons of the same colour to pop it. Balloons "
+         "touch side by side or above and below, not corner to corner. The balloons below float "
+         "up into the gaps."),
+      Tr("The bigger the group, the more it is worth: the first balloon pops for 100 points, the "
+         "second for 200, the third for 300 and so on. A group of 5 scores 1500."),
+      Tr("Star balloons are bonuses: every star in a group adds twice the group's points again "
+         "(x2, x4, x6). Each colour has three stars."),
+      Tr("Click a cloud to blow its row away from it: the balloons slide to the far side. A right "
+         "click blows a row too: the top row and every second row go left, the others go right."),
+      Tr("Pop the last balloon of a colour to clear it: 100000 points and 30 more seconds."),
+      Tr("Clear the whole board for 500000 points and 1000 points for every second left."),
+      Tr("You have 200 seconds. When the clock runs out the storm breaks and the game is over; it "
+         "also ends when no move is left."),
   };
-  // Small enough to leave room for the keys below, large enough to read on a handheld's screen.
-  TextStyle body;
-  body.font.face = Face::Sans;
-  body.font.size = 14;
-  body.fill = Solid(Hex(0x1F2F55));
-  // Each rule in a row at least as tall as its picture, the text in the row's middle.
-  const float pitch = std::round(body.font.size * 1.15f);
-  float y = 62;
-  for (int i = 0; i < 7; ++i) {
-    const float text = WrapText(body.font, rules[i], 572).size() * pitch;
-    const float row = std::max(text, 40.0f);
-    DrawParagraph(c, body, rules[i], 96, y + (row - text) / 2, 572, 1.15f);
-    RuleIcon(c, i, 58, y + row / 2 - 2);
-    y += row + 3;
-  }
   // The keys and the controller's buttons, on a plate of their own like the table of a manual.
+  // TRANSLATORS: "key" texts are the names printed on a keyboard's keys in your language;
+  // "pad" texts are a game controller's buttons and sticks.
   const std::vector<ControlLine> controls = {
-      {"Move", {"Arrows"}, {"D-pad", "Stick"}},
-      {"Pop a group", {"Space", "Enter"}, {"A"}},
-      {"Blow the row", {"Ctrl+\xE2\x86\x90", "Ctrl+\xE2\x86\x92"}, {"LB", "RB"}},
-      {"New game", {"N"}, {"Start"}},
-      {"Rules", {"H"}, {"Y"}},
-      {"Menu", {"M"}, {"Back"}},
-      {"Close a picture", {"Enter", "Space"}, {"A", "B"}},
-      {"Full screen", {"Alt+Enter"}, {}},
-      {"Quit", {"Esc"}, {}},
+      {Tr("Move"), {Tr("key", "Arrows")}, {Tr("pad", "D-pad"), Tr("pad", "Stick")}},
+      {Tr("Pop a group"), {Tr("key", "Space"), Tr("key", "Enter")}, {"A"}},
+      {Tr("Blow the row"),
+       {Tr("key", "Ctrl+\xE2\x86\x90"), Tr("key", "Ctrl+\xE2\x86\x92")},
+       {"LB", "RB"}},
+      {Tr("New game"), {"N"}, {Tr("pad", "Start")}},
+      {Tr("Rules"), {"H"}, {"Y"}},
+      {Tr("Menu"), {"M"}, {Tr("pad", "Back")}},
+      {Tr("Close a picture"), {Tr("key", "Enter"), Tr("key", "Space")}, {"A", "B"}},
+      {Tr("Full screen"), {Tr("key", "Alt+Enter")}, {}},
+      {Tr("Quit"), {Tr("key", "Esc")}, {}},
   };
-  const float plateTop = y + 2;
   const float linePitch = 24;
   const float rows = 5;
-  DrawPlate(c, 30, plateTop, w - 60.0f, 28 + rows * linePitch, Hex(0xEEF6FF), 10);
+  const float plateH = 28 + rows * linePitch;
+  // The rules take the column right of their pictures down to where the plate must begin to end
+  // above the closing line; a longer translation makes their lettering smaller. Small enough to
+  // leave room for the keys below, large enough to read on a handheld's screen.
+  const float footTop = 532;
+  const Box rulesSpace = {90, 60, 586, footTop - plateH - 4 - 60};
+  TextStyle body;
+  body.font.face = Face::Sans;
+  body.fill = Solid(Hex(0x1F2F55));
+  // Each rule in a row at least as tall as its picture, the text in the row's middle.
+  auto layOut = [&](float size, Canvas* into) {
+    body.font.size = size;
+    const float pitch = std::round(body.font.size * 1.15f);
+    float y = 62;
+    for (int i = 0; i < 7; ++i) {
+      const float text = WrapText(body.font, rules[i], 572).size() * pitch;
+      const float row = std::max(text, 40.0f);
+      if (into) {
+        DrawParagraph(*into, body, rules[i], 96, y + (row - text) / 2, 572, rulesSpace, 1.15f);
+        RuleIcon(*into, i, 58, y + row / 2 - 2);
+      }
+      y += row + 3;
+    }
+    return y;
+  };
+  float size = 14;
+  while (size > 10 && layOut(size, nullptr) + 2 > rulesSpace.Bottom())
+    size -= 0.5f;
+  const float plateTop = layOut(size, &c) + 2;
+  DrawPlate(c, 30, plateTop, w - 60.0f, plateH, Hex(0xEEF6FF), 10);
   TextStyle head;
   head.font.face = Face::SansBold;
   head.font.size = 15;
   head.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, head, "Keys and controller", w / 2.0f, plateTop + 19, Align::Center);
-  DrawControls(c, controls, 44, plateTop + 26, 322, 2, linePitch, 120);
+  DrawLine(c, head, Tr("Keys and controller"), w / 2.0f, plateTop + 19, Align::Center,
+           {36, plateTop + 2, w - 72.0f, 24});
+  DrawControls(c, controls, 44, plateTop + 26, 322, 2, linePitch, 120, w - 34.0f);
   TextStyle foot;
   foot.font.face = Face::SansBold;
   foot.font.size = 14;
   foot.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, foot, "Click anywhere, or press Enter or A, to close", w / 2.0f, 549, Align::Center);
+  DrawLine(c, foot, Tr("Click anywhere, or press Enter or A, to close"), w / 2.0f, 549,
+           Align::Center, {24, footTop, w - 48.0f, 24});
   return c.ToOpaque(kCard);
 }
 
@@ -226,21 +252,25 @@ Bitmap Credits() {
   DrawGameBalloon(c, 130, 84, 26, 30, 1, true, 90, 0.05f);
   DrawGameBalloon(c, 604, 110, 26, 30, 4, false, 80, -0.2f);
   DrawGameBalloon(c, 564, 84, 26, 30, 3, true, 90, -0.05f);
-  DrawTitle(c, "Credits", w / 2.0f, 62, 40);
-  DrawZeppoloLogo(c, w / 2.0f, 150, 64);
+  // The title and the logo between the balloons.
+  DrawTitle(c, Tr("Credits"), w / 2.0f, 62, 40, Align::Center, {160, 10, 374, 68});
+  DrawZeppoloLogo(c, w / 2.0f, 150, 64, {160, 78, 374, 100});
   TextStyle sub;
   sub.font.face = Face::SansBold;
   sub.font.size = 19;
   sub.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, sub, "A QorvexGames game", w / 2.0f, 190, Align::Center);
+  DrawLine(c, sub, Tr("A QorvexGames game"), w / 2.0f, 190, Align::Center, {24, 170, 646, 30});
   struct Line {
     const char* role;
     const char* who;
   };
   const Line lines[] = {
-      {"Game design", "QorvexGames"}, {"Programming", "QorvexGames"},
-      {"Pictures", "QorvexGames"},    {"Sound effects and music", "QorvexGames"},
-      {"Lettering", "DejaVu fonts"},  {"Built with", "SDL2, libmpg123, FreeType and LAME"},
+      {Tr("Game design"), "QorvexGames"},
+      {Tr("Programming"), "QorvexGames"},
+      {Tr("Pictures"), "QorvexGames"},
+      {Tr("Sound effects and music"), "QorvexGames"},
+      {Tr("Lettering"), Tr("DejaVu fonts")},
+      {Tr("Built with"), Tr("SDL2, libmpg123, FreeType and LAME")},
   };
   TextStyle role;
   role.font.face = Face::Sans;
@@ -250,18 +280,20 @@ Bitmap Credits() {
   who.font.face = Face::SansBold;
   who.font.size = 17;
   who.fill = Solid(kInk);
+  // Roles end at x 282, names begin at 302.
   float y = 240;
   for (const Line& l : lines) {
-    DrawText(c, role, l.role, 282, y, Align::Right);
-    DrawText(c, who, l.who, 302, y, Align::Left);
+    DrawLine(c, role, l.role, 282, y, Align::Right, {24, y - 22, 262, 30});
+    DrawLine(c, who, l.who, 302, y, Align::Left, {298, y - 22, 372, 30});
     y += 34;
   }
-  DrawTitle(c, "Thank you for playing!", w / 2.0f, 478, 30);
+  DrawTitle(c, Tr("Thank you for playing!"), w / 2.0f, 478, 30, Align::Center, {24, 440, 646, 52});
   TextStyle foot;
   foot.font.face = Face::SansBold;
   foot.font.size = 14;
   foot.fill = Solid(Hex(0x3C6FC4));
-  DrawText(c, foot, "Click anywhere to close", w / 2.0f, 540, Align::Center);
+  DrawLine(c, foot, Tr("Click anywhere to close"), w / 2.0f, 540, Align::Center,
+           {24, 522, 646, 30});
   return c.ToOpaque(kCard);
 }
 
@@ -269,19 +301,19 @@ Bitmap Credits() {
 
 void MakeTitlePictures(Output& out) {
   out.WriteBitmap(Folder::Launcher, "HowToPlayButton.bmp",
-                  ButtonStrip(180, 62, 2, BlueButton(), "How to Play", Icon(IconBook), 18));
+                  ButtonStrip(180, 62, 2, BlueButton(), Tr("How to Play"), Icon(IconBook), 18));
   out.WriteBitmap(Folder::Launcher, "HighScoresButton.bmp",
-                  ButtonStrip(180, 62, 2, PurpleButton(), "High Scores", Icon(IconTrophy), 18));
+                  ButtonStrip(180, 62, 2, PurpleButton(), Tr("High Scores"), Icon(IconTrophy), 18));
   out.WriteBitmap(Folder::Launcher, "CreditsButton.bmp",
-                  ButtonStrip(180, 62, 2, TealButton(), "Credits", Icon(IconStar), 18));
+                  ButtonStrip(180, 62, 2, TealButton(), Tr("Credits"), Icon(IconStar), 18));
   out.WriteBitmap(Folder::Launcher, "PlayButton.bmp",
-                  ButtonStrip(160, 62, 2, GreenButton(), "Play", Icon(IconPlay), 24));
+                  ButtonStrip(160, 62, 2, GreenButton(), Tr("Play"), Icon(IconPlay), 24));
   out.WriteBitmap(Folder::Launcher, "MenuButton.bmp",
-                  ButtonStrip(160, 62, 2, BlueButton(), "Menu", Icon(IconHome), 24));
+                  ButtonStrip(160, 62, 2, BlueButton(), Tr("Menu"), Icon(IconHome), 24));
   out.WriteBitmap(Folder::Launcher, "ExitButton.bmp",
-                  ButtonStrip(160, 62, 2, RedButton(), "Exit", Icon(IconPower), 24));
+                  ButtonStrip(160, 62, 2, RedButton(), Tr("Exit"), Icon(IconPower), 24));
   out.WriteBitmap(Folder::Launcher, "PlayersButton.bmp",
-                  ButtonStrip(236, 52, 2, OrangeButton(), "Players", Icon(IconPerson), 20));
+                  ButtonStrip(236, 52, 2, OrangeButton(), Tr("Players"), Icon(IconPerson), 20));
   out.WriteBitmap(Folder::Launcher, "sfx.bmp", Switch(false));
   out.WriteBitmap(Folder::Launcher, "music.bmp", Switch(true));
   out.WriteBitmap(Folder::Title, "titlebackground.bmp", TitleBackground());

@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/posix/PathParts.h"
 
 namespace platform {
@@ -54,7 +55,11 @@ void ReportFileNote(const std::string& text) {
 }
 
 void ReportWriteFailure(const std::string& nativePath, int error) {
-  ReportFileNote("cannot write " + nativePath + ": " + std::strerror(error));
+  // TRANSLATORS: the program, the file and the reason, as in
+  // "Zeppolo: cannot write hiscore.dat: Permission denied".
+  std::fprintf(stderr, Tr("%s: cannot write %s: %s"), program_invocation_short_name,
+               nativePath.c_str(), ReasonText(error));
+  std::fputc('\n', stderr);
 }
 
 FileUpdateLock::FileUpdateLock(const char* path, int waitMs) {

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/posix/PathParts.h"
 
 namespace platform {
@@ -159,6 +160,9 @@ std::string PlayerCopyPath(const std::string& absolutePath, const std::string& t
 }
 
 std::string ReadLocation(const char* windowsPath) {
+  // A picture in the player's language comes before the English one.
+  const std::string translated = TranslatedPicture(windowsPath);
+  if (!translated.empty()) return translated;
   const std::string native = NativePath(windowsPath);
   const std::string copy = PlayerCopyFor(native);
   if (!copy.empty()) {

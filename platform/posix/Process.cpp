@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/Video.h"
 
 extern char** environ;
@@ -172,7 +173,8 @@ class SystemProcessStarter : public ProcessStarter {
   void OpenAddress(const std::string& address) override {
     const std::string opener = FindOnSearchPath("xdg-open");
     if (opener.empty() || !SpawnDetached(opener, {opener, address}, std::string())) {
-      fprintf(stderr, "Cannot open %s: xdg-open could not be started\n", address.c_str());
+      fprintf(stderr, Tr("Cannot open %s: xdg-open could not be started"), address.c_str());
+      fputc('\n', stderr);
     }
   }
 };

@@ -11,11 +11,20 @@
 #include <string>
 #include <thread>
 
+#include "platform/Language.h"
+
 namespace platform {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The line a missing sound output gives, in the player's language, with the system's reason.
+std::string NoOutputLine(const char* reason) {
+  char line[512];
+  std::snprintf(line, sizeof line, Tr("audio: no sound output (%s)"), reason);
+  return line;
+}
 
 // Frames per device period: about 23 ms at 22050 Hz, short enough for prompt effects and for the
 // quarter-second refills of streamed sound.
@@ -203,7 +212,7 @@ void StartHearing(OutputState& s, WatchState& w, Connection* c) {
   SDL_PauseAudioDevice(c->device, 0);
   w.live = c;
   if (w.lostReported || w.failureReported) {
-    std::fprintf(stderr, "audio: the sound output is back\n");
+    std::fprintf(stderr, "%s\n", Tr("audio: the sound output is back"));
   }
   w.lostReported = false;
   w.failureReported = false;
@@ -218,7 +227,7 @@ void TryOpen(OutputState& s, WatchState& w) {
   }
   s.pacer.Start();
   if (!w.failureReported && !w.lostReported) {
-    std::fprintf(stderr, "audio: no sound output (%s)\n", reason.c_str());
+    std::fprintf(stderr, "%s\n", NoOutputLine(reason.c_str()).c_str());
   }
   w.failureReported = true;
   w.nextAttempt = Clock::now() + kRetryPeriod;
@@ -238,7 +247,7 @@ void Look(OutputState& s, WatchState& w) {
   if (SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING) {
     if (c->feeding.exchange(false)) s.pacer.Start();
     if (!w.lostReported) {
-      std::fprintf(stderr, "audio: the sound output went away; playing on silently\n");
+      std::fprintf(stderr, "%s\n", Tr("audio: the sound output went away; playing on silently"));
     }
     w.lostReported = true;
     // SDL's thread now only marks time, so the close returns at once.
@@ -249,7 +258,8 @@ void Look(OutputState& s, WatchState& w) {
     c->feeding = false;
     s.pacer.Start(lastPull);
     if (!w.lostReported) {
-      std::fprintf(stderr, "audio: the sound output stopped taking sound; playing on silently\n");
+      std::fprintf(stderr, "%s\n",
+                   Tr("audio: the sound output stopped taking sound; playing on silently"));
     }
     w.lostReported = true;
   } else if (!c->feeding && now - lastPull < kWatchPeriod) {
@@ -320,7 +330,7 @@ void ReopenAndWait(OutputState& s, std::unique_lock<std::mutex>& lock) {
 void StartSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
   if (!s.sdlStarted) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      std::fprintf(stderr, "audio: no sound output (%s)\n", SDL_GetError());
+      std::fprintf(stderr, "%s\n", NoOutputLine(SDL_GetError()).c_str());
       s.pacer.Start();
       return;
     }
@@ -334,7 +344,7 @@ void StartSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
   s.leftFrozen = false;
   s.watch = SDL_CreateThread(WatchThread, "audio watch", &s);
   if (s.watch == nullptr) {
-    std::fprintf(stderr, "audio: no sound output (%s)\n", SDL_GetError());
+    std::fprintf(stderr, "%s\n", NoOutputLine(SDL_GetError()).c_str());
     s.pacer.Start();
     return;
   }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/Input.h"
+#include "platform/Language.h"
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
 #include "platform/PressStretcher.h"
@@ -274,8 +275,9 @@ class SdlVideo : public Video {
       std::string reason;
       presenter = WaylandPresenter::Create(window, &reason);
       if (!presenter) {
-        std::fprintf(stderr, "%s: the window cannot be shown on Wayland: %s\n", desc.title.c_str(),
-                     reason.empty() ? SDL_GetError() : reason.c_str());
+        std::fprintf(stderr, Tr("%s: the window cannot be shown on Wayland: %s"),
+                     desc.title.c_str(), reason.empty() ? SDL_GetError() : reason.c_str());
+        std::fputc('\n', stderr);
         DestroyWindow();
         return false;
       }

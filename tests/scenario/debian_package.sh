@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Debian package: made by `cpack -G DEB` from the build folder, it holds exactly the installed
 # layout under /usr (the program tree in /usr/lib/games/hubbix, the commands, desktop entries,
-# icons, metainfo and its screenshot, manual pages and the Debian documents), nothing the programs
-# write at run time, and depends on the runtime libraries the programs link. The desktop entries,
-# the metainfo and the package itself pass their validators where those are installed.
+# icons, metainfo and its screenshot, manual pages in every language and the Debian documents),
+# nothing the programs write at run time, and depends on the runtime libraries the programs link.
+# Every language's catalogue, pictures and manual pages are in it, its desktop entries and
+# metainfo carry every translation, and it stays under 12 MB. The desktop entries, the metainfo
+# and the package itself pass their validators where those are installed.
 #
 # Run as `debian_package.sh <build folder>`. Exit code 77 (skipped) without dpkg-deb.
 set -u
@@ -28,7 +30,9 @@ if ! (cd "$build" && cpack -G DEB -B "$work/out") >"$work/cpack.log" 2>&1; then
 fi
 deb=$(ls "$work"/out/*.deb 2>/dev/null | head -1)
 [ -n "$deb" ] || { fail "cpack made no .deb: $(tail -n 30 "$work/cpack.log")"; exit 1; }
-note "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+size=$(stat -c %s "$deb")
+note "$(basename "$deb"): $size bytes"
+[ "$size" -lt $((12 * 1024 * 1024)) ] || fail "the package is $size bytes, more than 12 MB"
 
 # 1. The file list.
 dpkg-deb -c "$deb" | awk '{print $1, $6}' | sed 's| \./| /|' >"$work/list"
@@ -55,10 +59,17 @@ for size in 48 64 128 256; do
   expected_files+=$'\n'"/usr/share/icons/hicolor/${size}x${size}/apps/hubbix.png"
   expected_files+=$'\n'"/usr/share/icons/hicolor/${size}x${size}/apps/zeppolo.png"
 done
+languages=$(grep -v '^#' "$(dirname "$0")/../../po/LINGUAS")
+for language in $languages; do
+  expected_files+=$'\n'"/usr/lib/games/hubbix/locale/$language.mo"
+  expected_files+=$'\n'"/usr/lib/games/hubbix/Zeppolo/title/$language/HowToPlay.bmp"
+  expected_files+=$'\n'"/usr/share/man/$language/man6/hubbix.6.gz"
+  expected_files+=$'\n'"/usr/share/man/$language/man6/zeppolo.6.gz"
+done
 while read -r file; do
   grep -qxF "$file" <<<"$files" || fail "the package lacks $file"
 done <<<"$expected_files"
-outside=$(grep -v '^/usr/\(games\|lib/games/hubbix\|share/\(applications\|doc/hubbix\|icons/hicolor\|man/man6\|metainfo\)\)/' <<<"$files")
+outside=$(grep -v '^/usr/\(games\|lib/games/hubbix\|share/\(applications\|doc/hubbix\|icons/hicolor\|man/\([a-z][a-z]\(_[A-Z][A-Z]\)\?/\)\?man6\|metainfo\)\)/' <<<"$files")
 [ -z "$outside" ] || fail "files outside the install layout: $outside"
 grep -E '/(options\.ini|hiscore\.dat|debug\.log)$|/\.[^/]*$' <<<"$files" &&
   fail "the package holds files the programs write at run time"
@@ -90,6 +101,15 @@ for program in Hubbix Zeppolo/Zeppolo; do
   if command -v file >/dev/null 2>&1; then
     file -L "$path" | grep -q ", stripped" || fail "$program is not stripped"
   fi
+done
+# Every language names the programs in the menus and describes the game in the software centre.
+for language in $languages; do
+  grep -q "^GenericName\[$language\]=" "$work"/root/usr/share/applications/*.Hubbix.desktop ||
+    fail "the launcher's desktop entry has no $language translation"
+  grep -q "^Keywords\[$language\]=" "$work"/root/usr/share/applications/*.Zeppolo.desktop ||
+    fail "the game's desktop entry has no $language keywords"
+  grep -q "<summary xml:lang=\"$language\">" "$work"/root/usr/share/metainfo/*.xml ||
+    fail "the metainfo has no $language summary"
 done
 if command -v desktop-file-validate >/dev/null 2>&1; then
   out=$(desktop-file-validate "$work"/root/usr/share/applications/*.desktop 2>&1) ||
