@@ -1,5 +1,6 @@
 #include "platform/sdl/Controllers.h"
 
+#include "platform/Descriptors.h"
 #include "platform/sdl/VirtualPad.h"
 
 namespace platform {
@@ -77,7 +78,7 @@ void Controllers::Stop() {
   if (!started) return;
   testPad.reset();
   for (Pad& pad : pads)
-    SDL_GameControllerClose(pad.controller);
+    Close(pad);
   pads.clear();
   if (sdlUp) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   sdlUp = false;
@@ -96,7 +97,7 @@ void Controllers::Remove(SDL_JoystickID id, MessageQueue& queue) {
     if (it->id != id) continue;
     // An arrow held on a controller pulled out would otherwise stay down for ever.
     it->directions.ReleaseAll(queue);
-    SDL_GameControllerClose(it->controller);
+    Close(*it);
     pads.erase(it);
     return;
   }
@@ -110,7 +111,10 @@ bool Controllers::Translate(const SDL_Event& event, MessageQueue& queue) {
       const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(event.cdevice.which);
       if (id < 0 || Find(id) != nullptr) return true;
       SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which);
-      if (controller != nullptr) pads.push_back({controller, id, PadDirections()});
+      if (controller != nullptr) {
+        const char* node = SDL_GameControllerPath(controller);
+        pads.push_back({controller, id, PadDirections(), node != nullptr ? WatchDevice(node) : -1});
+      }
       return true;
     }
     case SDL_CONTROLLERDEVICEREMOVED:
@@ -163,6 +167,25 @@ void Controllers::Poll(uint32_t now, MessageQueue& queue) {
   }
   for (Pad& pad : pads)
     pad.directions.Repeat(now, queue);
+}
+
+void Controllers::Close(Pad& pad) {
+  SDL_GameControllerClose(pad.controller);
+  CloseDescriptor(pad.watch);
+  pad.watch = -1;
+}
+
+std::vector<int> Controllers::Watches() const {
+  std::vector<int> watches;
+  for (const Pad& pad : pads) {
+    if (pad.watch >= 0) watches.push_back(pad.watch);
+  }
+  return watches;
+}
+
+void Controllers::DrainWatches() const {
+  for (const Pad& pad : pads)
+    DrainDescriptor(pad.watch);
 }
 
 void Controllers::ReleaseAll(MessageQueue& queue) {

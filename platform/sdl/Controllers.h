@@ -41,6 +41,12 @@ class Controllers {
   void ReleaseAll(MessageQueue& queue);
 
   int Count() const { return static_cast<int>(pads.size()); }
+  // The device nodes of the controllers, opened to see when one has something to say, so that a
+  // wait for the display can end at a controller's press as at a key's (EventSource). A pad
+  // without a node of its own (the test pad) has none.
+  std::vector<int> Watches() const;
+  // Reads away what woke a wait on the watches; SDL reads the controllers themselves.
+  void DrainWatches() const;
   // The virtual key of a controller button with a meaning of its own; 0 for none.
   static uint32_t ButtonKey(int sdlButton);
 
@@ -49,7 +55,9 @@ class Controllers {
     SDL_GameController* controller;
     SDL_JoystickID id;
     PadDirections directions;
+    int watch;  // its device node opened to watch (WatchDevice), or -1
   };
+  void Close(Pad& pad);
   void StartSdl();
   Pad* Find(SDL_JoystickID id);
   void Remove(SDL_JoystickID id, MessageQueue& queue);

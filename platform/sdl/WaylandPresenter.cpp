@@ -329,8 +329,10 @@ std::unique_ptr<WaylandPresenter> WaylandPresenter::Create(SDL_Window* window,
   return std::unique_ptr<WaylandPresenter>(new WaylandPresenter(std::move(state)));
 }
 
-void WaylandPresenter::ClientSize(int* width, int* height) const {
+bool WaylandPresenter::Prepare(int* width, int* height, bool* replaced) {
   SDL_GetWindowSizeInPixels(state->window, width, height);
+  *replaced = false;
+  return true;
 }
 
 bool WaylandPresenter::Draw(const Surface& picture, const std::vector<PixelRect>& parts,
@@ -392,9 +394,28 @@ void WaylandPresenter::Show(const std::vector<PixelRect>& parts) {
   if (wl_display_flush(state->display) < 0) state->EndIfDisconnected();
 }
 
-void WaylandPresenter::Reshow() {
+bool WaylandPresenter::Reshow(bool wholeDrawDue) {
   wl_surface_commit(state->surface);
   if (wl_display_flush(state->display) < 0) state->EndIfDisconnected();
+  return !wholeDrawDue;
+}
+
+bool WaylandPresenter::WaitForEvents(int timeoutMilliseconds, const std::vector<int>& alsoWatch) {
+  state->DispatchOurs();
+  // Events read but not yet taken by SDL are there already.
+  if (wl_display_prepare_read(state->display) != 0) return true;
+  wl_display_flush(state->display);
+  std::vector<int> descriptors{wl_display_get_fd(state->display)};
+  descriptors.insert(descriptors.end(), alsoWatch.begin(), alsoWatch.end());
+  const int ready = WaitAnyReadable(descriptors, timeoutMilliseconds);
+  if (ready == 0) {
+    wl_display_read_events(state->display);
+  } else {
+    wl_display_cancel_read(state->display);
+  }
+  state->DispatchOurs();
+  state->EndIfDisconnected();
+  return ready >= 0;
 }
 
 std::string WaylandPresenter::ActivationToken() {

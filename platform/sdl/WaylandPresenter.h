@@ -12,9 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/PictureScaler.h"
-#include "platform/ScaledView.h"
-#include "platform/Surface.h"
+#include "platform/sdl/EventSource.h"
+#include "platform/sdl/WindowPresenter.h"
 
 namespace platform {
 
@@ -26,31 +25,31 @@ namespace platform {
 bool LoadWindowOnlyEgl();
 void ReleaseWindowOnlyEgl();
 
-class WaylandPresenter {
+class WaylandPresenter : public WindowPresenter, public EventSource {
  public:
   // Null when the window is not on Wayland, or when the compositor offers no shared memory
   // (reason then says so).
   static std::unique_ptr<WaylandPresenter> Create(SDL_Window* window, std::string* reason);
-  ~WaylandPresenter();
+  ~WaylandPresenter() override;
   WaylandPresenter(const WaylandPresenter&) = delete;
   WaylandPresenter& operator=(const WaylandPresenter&) = delete;
 
   // The client area in buffer pixels: the window's size times the scale of its output, so that
   // a scale-2 output gets a picture drawn at twice the size rather than stretched by the
-  // compositor.
-  void ClientSize(int* width, int* height) const;
+  // compositor. Each buffer keeps what it was given, so none is ever new to the picture.
+  bool Prepare(int* width, int* height, bool* replaced) override;
 
   // Scales the parts of the picture (client rectangles of the scaler's view) into a free buffer
   // of the client's size, together with whatever that buffer missed of the presents before.
   // False when no buffer came free in time or none could be made; the caller then draws all of
   // the picture at the next present.
   bool Draw(const Surface& picture, const std::vector<PixelRect>& parts,
-            const PictureScaler& scaler);
+            const PictureScaler& scaler) override;
   // Hands the buffer last drawn to the compositor, with the parts marked as changed.
-  void Show(const std::vector<PixelRect>& parts);
+  void Show(const std::vector<PixelRect>& parts) override;
   // Commits the window again without a new picture, as the decorations ask after they changed
   // the window's state; the compositor keeps showing the last buffer.
-  void Reshow();
+  bool Reshow(bool wholeDrawDue) override;
 
   // A token for a program started now, tied to the player's last click or key press in this
   // window; empty when the compositor hands out none (xdg_activation_v1). The started program's
@@ -58,7 +57,10 @@ class WaylandPresenter {
   // protocol: its desktop shell gives every newly shown window the focus by itself. SDL 2.26
   // makes no token for another program, and asks for its own raises without a press's serial,
   // which compositors that want proof (GNOME's) turn down.
-  std::string ActivationToken();
+  std::string ActivationToken() override;
+
+  // Waits on the compositor's connection, for SDL's events and ours alike.
+  bool WaitForEvents(int timeoutMilliseconds, const std::vector<int>& alsoWatch) override;
 
  private:
   struct State;

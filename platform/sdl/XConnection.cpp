@@ -23,11 +23,14 @@ XConnection XConnection::Of(SDL_Window* window) {
   return connection;
 }
 
-bool XConnection::WaitForEvents(int timeoutMilliseconds) const {
+bool XConnection::WaitForEvents(int timeoutMilliseconds, const std::vector<int>& alsoWatch) {
   if (display == nullptr) return false;
   // No flush: SDL sends its requests out itself, and Xlib's flush reads the connection twice.
   if (QLength(static_cast<Display*>(display)) > 0) return true;
-  return WaitReadable(descriptor, timeoutMilliseconds);
+  if (alsoWatch.empty()) return WaitReadable(descriptor, timeoutMilliseconds);
+  std::vector<int> descriptors{descriptor};
+  descriptors.insert(descriptors.end(), alsoWatch.begin(), alsoWatch.end());
+  return WaitAnyReadable(descriptors, timeoutMilliseconds) >= 0;
 }
 
 bool XConnection::WindowManagerLooksAfter() const {

@@ -10,18 +10,22 @@
 
 #include <SDL.h>
 
+#include <vector>
+
+#include "platform/sdl/EventSource.h"
+
 namespace platform {
 
-class XConnection {
+class XConnection : public EventSource {
  public:
   // The connection of the window's display; not valid when the window is not on X.
   static XConnection Of(SDL_Window* window);
 
   bool Valid() const { return display != nullptr; }
-  // Waits up to the time for the server to send something, or returns at once when Xlib already
-  // holds events it read while it waited for a reply. False when the time ran out with nothing
-  // there.
-  bool WaitForEvents(int timeoutMilliseconds) const;
+  // Waits up to the time for the server to send something or a descriptor to have something to
+  // read, or returns at once when Xlib already holds events it read while it waited for a reply.
+  // False when the time ran out with nothing there.
+  bool WaitForEvents(int timeoutMilliseconds, const std::vector<int>& alsoWatch) override;
   // True when some client holds the screen's window manager selection (every current X window
   // manager takes it when it starts; it goes when it ends), and for a window not on X: Wayland
   // compositors and the headless drivers place every window themselves.

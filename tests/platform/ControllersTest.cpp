@@ -15,6 +15,8 @@
 #include "platform/Messages.h"
 #include "platform/PadDirections.h"
 #include "platform/Video.h"
+#include "platform/sdl/Controllers.h"
+#include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/VirtualPad.h"
 #include "tests/common/TempFolder.h"
 
@@ -225,6 +227,63 @@ TEST_F(ControllersTest, AControllerPulledOutLetsGoOfItsArrowAndAnotherComesInIts
   Pump();
   Press(again, SDL_CONTROLLER_BUTTON_DPAD_DOWN, true);
   EXPECT_EQ(Pump(), (std::vector<Key>{{kDown, platform::VK_DOWN, false}}));
+}
+
+// The launcher waits for the display's refresh before it reads its input; a press ends the wait at
+// once, so it shows a refresh sooner. A controller plugged in must not turn that into a plain
+// sleep: a key (or the controller's own button) pressed meanwhile still ends it.
+TEST(RefreshWait, APressEndsItWhileAControllerIsPluggedIn) {
+  struct NoWindow : platform::WindowEvents {
+    void ToPicture(int x, int y, int* px, int* py) const override {
+      *px = x;
+      *py = y;
+    }
+    void Uncovered(platform::MessageQueue&) override {}
+    void DrawWholeNext() override {}
+    void Resized(platform::MessageQueue&) override {}
+  };
+  // The display's connection, where a key arrives while the wait is on.
+  struct PressingSource : platform::EventSource {
+    bool WaitForEvents(int, const std::vector<int>&) override {
+      ++waits;
+      SDL_Event key{};
+      key.type = SDL_KEYDOWN;
+      key.key.keysym.scancode = SDL_SCANCODE_RETURN;
+      SDL_PushEvent(&key);
+      return true;
+    }
+    int waits = 0;
+  };
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  setenv("ZEP_VIRTUAL_PAD", "/dev/null", 1);
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  {
+    platform::Controllers controllers;
+    controllers.Start();
+    SDL_Joystick* pad = platform::VirtualPad::AttachController();
+    ASSERT_NE(pad, nullptr) << SDL_GetError();
+    NoWindow window;
+    platform::EventTranslator events(window, controllers);
+    platform::MessageQueue queue;
+    events.Pump(queue);
+    ASSERT_EQ(controllers.Count(), 1);
+
+    PressingSource source;
+    const uint64_t until = platform::EventTranslator::NowMicros() + 2000000;
+    events.WaitUnlessPressed(until, &source, queue);
+    EXPECT_LT(platform::EventTranslator::NowMicros(), until) << "the wait slept to its end";
+    EXPECT_EQ(source.waits, 1);
+
+    const SDL_JoystickID id = SDL_JoystickInstanceID(pad);
+    SDL_JoystickClose(pad);
+    for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+      if (SDL_JoystickGetDeviceInstanceID(i) == id) SDL_JoystickDetachVirtual(i);
+    }
+    controllers.Stop();
+  }
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  unsetenv("ZEP_VIRTUAL_PAD");
 }
 
 }  // namespace
