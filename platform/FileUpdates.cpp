@@ -1,9 +1,11 @@
 #include "platform/FileUpdates.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/Language.h"
 #include "platform/Timer.h"
 
 namespace platform {
@@ -24,8 +26,14 @@ bool ApplyAll(const std::vector<uint8_t>* current, const std::vector<FileEdit>& 
   return changed;
 }
 
-std::string Reason(int error) {
-  return std::strerror(error);
+// A line for standard error in the player's language, from a translated format.
+std::string Formatted(const char* format, const std::string& first, const char* second = "") {
+  const int length = std::snprintf(nullptr, 0, format, first.c_str(), second);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(&text[0], text.size(), format, first.c_str(), second);
+  text.resize(static_cast<size_t>(length));
+  return text;
 }
 
 }  // namespace
@@ -38,9 +46,9 @@ FileUpdates::Attempt FileUpdates::Try(Pending& file, int waitMs, bool withoutLoc
   if (lock.GetState() == FileUpdateLock::State::kBusy && !withoutLock) return Attempt::kBusy;
   if (lock.GetState() == FileUpdateLock::State::kUnguarded && lock.Reason() != 0 &&
       reportedFolders.insert(lock.Folder()).second) {
-    ReportFileNote("cannot lock the folder " + lock.Folder() + ": " + Reason(lock.Reason()) +
-                   "; its files are updated without the lock, so two copies writing at once may "
-                   "lose a change");
+    ReportFileNote(Formatted(Tr("cannot lock the folder %s: %s; its files are updated without the "
+                                "lock, so two copies writing at once may lose a change"),
+                             lock.Folder(), ReasonText(lock.Reason())));
   }
 
   std::vector<uint8_t> bytes;
@@ -58,8 +66,8 @@ FileUpdates::Attempt FileUpdates::Try(Pending& file, int waitMs, bool withoutLoc
     }
     if (file.edits.front().readsCurrent) {
       if (!file.reportedUnreadable) {
-        ReportFileNote("cannot read " + ReadLocation(file.path.c_str()) + ": " + Reason(readError) +
-                       "; the change is kept until it can be read");
+        ReportFileNote(Formatted(Tr("cannot read %s: %s; the change is kept until it can be read"),
+                                 ReadLocation(file.path.c_str()), ReasonText(readError)));
         file.reportedUnreadable = true;
       }
       return Attempt::kUnreadable;
@@ -82,7 +90,8 @@ FileUpdates::Attempt FileUpdates::Try(Pending& file, int waitMs, bool withoutLoc
 
 void FileUpdates::ReportDone(const Pending& file) {
   if (file.reportedBusy || file.reportedUnreadable) {
-    ReportFileNote("the change kept for " + ReadLocation(file.path.c_str()) + " is made now");
+    ReportFileNote(
+        Formatted(Tr("the change kept for %s is made now"), ReadLocation(file.path.c_str())));
   }
 }
 
@@ -153,8 +162,9 @@ void FileUpdates::Retry() {
       continue;
     }
     if (attempt == Attempt::kBusy && !file.reportedBusy && now - file.since >= kReportBusyMs) {
-      ReportFileNote(ReadLocation(file.path.c_str()) +
-                     " is locked by another program; the change is kept until it is free");
+      ReportFileNote(
+          Formatted(Tr("%s is locked by another program; the change is kept until it is free"),
+                    ReadLocation(file.path.c_str())));
       file.reportedBusy = true;
     }
     ++i;
@@ -185,9 +195,10 @@ void FileUpdates::Finish(int waitMs) {
     UpdateOutcome outcome = UpdateOutcome::kKept;
     const std::string named = ReadLocation(file.path.c_str());
     if (Try(file, 0, true, &outcome) == Attempt::kDone) {
-      ReportFileNote(named + " was still locked by another program; updated without the lock");
+      ReportFileNote(
+          Formatted(Tr("%s was still locked by another program; updated without the lock"), named));
     } else {
-      ReportFileNote("cannot read " + named + "; the change kept for it is given up");
+      ReportFileNote(Formatted(Tr("cannot read %s; the change kept for it is given up"), named));
     }
   }
   pending.clear();
