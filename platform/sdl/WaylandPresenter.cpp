@@ -286,6 +286,12 @@ struct WaylandPresenter::State {
 };
 
 bool LoadWindowOnlyEgl() {
+  // SDL 2.29.1 and later (SDL 2 over SDL 3 too) make a window without GL unless it is asked for;
+  // there the window is made without our EGL, and nothing loads one. The version is the running
+  // library's: the one built against may be older or newer.
+  SDL_version running;
+  SDL_GetVersion(&running);
+  if (running.major > 2 || (running.major == 2 && running.minor >= 29)) return false;
   const std::string folder = ProgramTreeFolder();
   if (folder.empty()) return false;
   const std::string library = folder + "/libqzwindowegl.so";
