@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/sdl/RunningSdl.h"
+
 namespace platform {
 
 namespace {
@@ -150,7 +152,22 @@ struct OutputState {
   // open (closing one waits for SDL's stuck thread, so the audio system is then left as it is).
   bool heard = false;
   bool leftFrozen = false;
+  // Over SDL 3, set from the event pump when SDL reports an output device gone. SDL 2 stops the
+  // device it opened when its output goes, which the watch sees; SDL 3 (under sdl2-compat) keeps
+  // the device opened on the system's default output pulling at the pace of a clock, into
+  // nothing, and never reaches a sound server that comes back: its one sign is the report that
+  // a device went (an SDL 2 event for no device opened). A device that was not the one playing
+  // costs a moment's gap when the audio system is started anew for it.
+  std::atomic<bool> outputRemoved{false};
 };
+
+int SDLCALL OnAudioEvent(void* state, SDL_Event* event) {
+  if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0 &&
+      event->adevice.which == 0) {
+    static_cast<OutputState*>(state)->outputRemoved = true;
+  }
+  return 0;
+}
 
 // Never destroyed, like the mixer: a program that ends without releasing the device must not
 // find its output threads' state gone (or a running thread destroyed) at exit.
@@ -192,7 +209,34 @@ struct WatchState {
   Clock::time_point nextAttempt{};
   bool lostReported = false;
   bool failureReported = false;
+  // Set once an output was lost or refused: SDL's audio system is started anew before the next
+  // attempt. From SDL 2.28 on (and in SDL 3) a sound server is met through one connection made
+  // when the audio system starts; once that server is gone, no device opens on it again, whatever
+  // server comes back.
+  bool restartWanted = false;
 };
+
+// With no device open: stops SDL's audio system and starts it again, so that it meets the sound
+// server (or the devices) of now. False when it does not start; the next attempt tries again.
+bool RestartSdlAudio(OutputState& s, std::string* reason) {
+  std::unique_lock<std::mutex> lock(s.mutex);
+  if (s.sdlStarted) {
+    lock.unlock();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    lock.lock();
+    s.sdlStarted = false;
+  }
+  lock.unlock();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    *reason = SDL_GetError();
+    return false;
+  }
+  lock.lock();
+  s.sdlStarted = true;
+  // What was reported gone belonged to the audio system just ended.
+  s.outputRemoved = false;
+  return true;
+}
 
 // Hands the mixer from the pacer to a fresh connection.
 void StartHearing(OutputState& s, WatchState& w, Connection* c) {
@@ -211,11 +255,14 @@ void StartHearing(OutputState& s, WatchState& w, Connection* c) {
 
 void TryOpen(OutputState& s, WatchState& w) {
   std::string reason;
-  Connection* c = OpenConnection(&reason);
+  Connection* c = nullptr;
+  if (!w.restartWanted || RestartSdlAudio(s, &reason)) c = OpenConnection(&reason);
   if (c != nullptr) {
+    w.restartWanted = false;
     StartHearing(s, w, c);
     return;
   }
+  w.restartWanted = true;
   s.pacer.Start();
   if (!w.failureReported && !w.lostReported) {
     std::fprintf(stderr, "audio: no sound output (%s)\n", reason.c_str());
@@ -235,7 +282,7 @@ void Look(OutputState& s, WatchState& w) {
     return;
   }
   const Clock::time_point lastPull = LastPull(*c);
-  if (SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING) {
+  if (s.outputRemoved.exchange(false) || SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING) {
     if (c->feeding.exchange(false)) s.pacer.Start();
     if (!w.lostReported) {
       std::fprintf(stderr, "audio: the sound output went away; playing on silently\n");
@@ -244,6 +291,7 @@ void Look(OutputState& s, WatchState& w) {
     // SDL's thread now only marks time, so the close returns at once.
     CloseConnection(c);
     w.live = nullptr;
+    w.restartWanted = true;
     w.nextAttempt = now;
   } else if (c->feeding && Stalled(*c, now)) {
     c->feeding = false;
@@ -325,6 +373,7 @@ void StartSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
       return;
     }
     s.sdlStarted = true;
+    if (RunningOverSdl3()) SDL_AddEventWatch(OnAudioEvent, &s);
   }
   // A watch let go at the last release still owns the output until SDL lets it return.
   if (s.watchLetGo && !s.watchEnded) return;
@@ -362,6 +411,7 @@ void StopSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
   }
   s.pacer.Stop();
   if (s.sdlStarted && !s.leftFrozen) {
+    SDL_DelEventWatch(OnAudioEvent, &s);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s.sdlStarted = false;
   }

@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/SharedMemory.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/RunningSdl.h"
 #include "platform/sdl/ScopedVariable.h"
 #include "xdg-activation-v1-client-protocol.h"
 
@@ -266,8 +267,8 @@ struct WaylandPresenter::State {
     listener.enter = [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {};
     listener.leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {};
     listener.key = &State::OnKey;
-    listener.modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t,
-                            uint32_t) {};
+    listener.modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
+    };
     return listener;
   }
 
@@ -289,9 +290,7 @@ bool LoadWindowOnlyEgl() {
   // SDL 2.29.1 and later (SDL 2 over SDL 3 too) make a window without GL unless it is asked for;
   // there the window is made without our EGL, and nothing loads one. The version is the running
   // library's: the one built against may be older or newer.
-  SDL_version running;
-  SDL_GetVersion(&running);
-  if (running.major > 2 || (running.major == 2 && running.minor >= 29)) return false;
+  if (RunningSdlAtLeast(2, 29, 1)) return false;
   const std::string folder = ProgramTreeFolder();
   if (folder.empty()) return false;
   const std::string library = folder + "/libqzwindowegl.so";
