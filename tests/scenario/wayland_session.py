@@ -22,6 +22,7 @@ PNG file: the screenshot of dist/ is made so.
 Exit code: the number of failed checks.
 """
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -46,6 +47,16 @@ def note(text):
 
 
 
+def weston_x11_options():
+    """Weston nested in X with its software renderer, as this weston names them: weston 10 by
+    module (x11-backend.so) with --use-pixman, weston 12 on by short name with --renderer."""
+    helptext = subprocess.run(["weston", "--help"], capture_output=True, text=True)
+    helptext = helptext.stdout + helptext.stderr
+    backend = "x11-backend.so" if "x11-backend.so" in helptext else "x11"
+    renderer = "--renderer=pixman" if "--renderer=" in helptext else "--use-pixman"
+    return ["--backend=" + backend, renderer]
+
+
 class Weston:
     """A weston of our own, nested in the X display, with a runtime folder of its own."""
 
@@ -56,8 +67,8 @@ class Weston:
         self.log = open(os.path.join(work, "weston-%d.log" % scale), "w")
         self.env = dict(os.environ, XDG_RUNTIME_DIR=self.runtime)
         self.process = subprocess.Popen(
-            ["weston", "--backend=x11-backend.so", "--use-pixman", "--no-config",
-             "--idle-time=0", "--socket=" + SOCKET, "--width=%d" % OUTPUT_W,
+            ["weston"] + weston_x11_options() +
+            ["--no-config", "--idle-time=0", "--socket=" + SOCKET, "--width=%d" % OUTPUT_W,
              "--height=%d" % OUTPUT_H, "--scale=%d" % scale],
             env=self.env, stdout=self.log, stderr=subprocess.STDOUT)
         self.window = None
@@ -306,7 +317,9 @@ def players_round(weston, launcher_dir, work, game_picture):
                            (len(group), board[r][c][0], c, r), expected, seen) and
                 os.environ.get("ZEP_SCREENSHOT")):
             # The picture of a game under way, as the package's metainfo shows it.
-            subprocess.run(["convert", "-size", "800x600", "-depth", "8", "rgb:-",
+            # ImageMagick 7 names its tool "magick"; 6 has "convert" only.
+            tool = "magick" if shutil.which("magick") else "convert"
+            subprocess.run([tool, "-size", "800x600", "-depth", "8", "rgb:-",
                             "png:" + os.environ["ZEP_SCREENSHOT"]], input=shot, check=True)
 
         # 5. Alt+Enter: the picture fills the output, its corners at the output's corners; and
