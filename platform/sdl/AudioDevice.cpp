@@ -282,7 +282,11 @@ void Look(OutputState& s, WatchState& w) {
     return;
   }
   const Clock::time_point lastPull = LastPull(*c);
-  if (s.outputRemoved.exchange(false) || SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING) {
+  // Over SDL 3 a device's status never tells a loss, and asking waits for the device's lock,
+  // which its audio thread may hold for as long as it hangs.
+  const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false)
+                                      : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
+  if (gone) {
     if (c->feeding.exchange(false)) s.pacer.Start();
     if (!w.lostReported) {
       std::fprintf(stderr, "audio: the sound output went away; playing on silently\n");
