@@ -28,6 +28,9 @@ constexpr auto kWatchPeriod = std::chrono::milliseconds(250);
 // A stream not pulled for this long has stopped (a frozen server, a device gone without a word);
 // many periods, so that a busy machine's late callback is not taken for one.
 constexpr auto kStallAfter = std::chrono::milliseconds(750);
+// Over SDL 3 a stream that stopped for this long is given up and the output looked for anew: its
+// PipeWire code neither reports a server that went away nor meets the one that comes back.
+constexpr auto kGiveUpOverSdl3 = std::chrono::milliseconds(1500);
 // A new stream may wait for an idle output to wake (a sound server's idle sink can sleep for two
 // seconds), so it is not taken for stopped this early, unless it was already pulled steadily.
 constexpr auto kStartingFor = std::chrono::milliseconds(2500);
@@ -284,7 +287,8 @@ void Look(OutputState& s, WatchState& w) {
   const Clock::time_point lastPull = LastPull(*c);
   // Over SDL 3 a device's status never tells a loss, and asking waits for the device's lock,
   // which its audio thread may hold for as long as it hangs.
-  const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false)
+  const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false) ||
+                                            (!c->feeding && now - lastPull > kGiveUpOverSdl3)
                                       : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
   if (gone) {
     if (c->feeding.exchange(false)) s.pacer.Start();
@@ -292,7 +296,8 @@ void Look(OutputState& s, WatchState& w) {
       std::fprintf(stderr, "audio: the sound output went away; playing on silently\n");
     }
     w.lostReported = true;
-    // SDL's thread now only marks time, so the close returns at once.
+    // SDL 2's thread now only marks time, so the close returns at once; SDL 3's may wait for a
+    // frozen server to answer or to die, with the pacer moving the mixer meanwhile.
     CloseConnection(c);
     w.live = nullptr;
     w.restartWanted = true;
