@@ -29,6 +29,12 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 our_stream() { pactl list short sink-inputs 2>/dev/null | grep -q .; }
 # Whether the game's log says the text more than $2 times (default 0).
 said() { [ "$(grep -c "$1" "$work/game.log")" -gt "${2:-0}" ]; }
+# Whether the game said it is heard again after each time it said it was not.
+back_to_hearing() {
+  local lost
+  lost=$(grep -c "went away\|stopped taking" "$work/game.log")
+  [ "$lost" -le "$(grep -c "is back" "$work/game.log")" ]
+}
 
 start_sound_server || { fail "the sound server did not start: $(cat "$work/pulse.log")"; exit 1; }
 record out "$work/before.raw"
@@ -79,6 +85,10 @@ pactl set-default-sink new
 pactl unload-module "$sink_module"
 record new "$work/new.raw"
 wait_until 60 has_sound "$work/new.raw" || fail "no sound on the output that replaced the old one"
+# Whatever the game made of the change (SDL 3 starts its audio anew for it), it is over before the
+# server freezes again.
+wait_until 30 back_to_hearing ||
+  fail "the game did not settle on the new output: $(cat "$work/game.log")"
 
 # 5. The game still ends cleanly when asked, even with its server hung.
 frozen=$(grep -c "stopped taking sound" "$work/game.log")
