@@ -241,6 +241,13 @@ bool RestartSdlAudio(OutputState& s, std::string* reason) {
   return true;
 }
 
+// The mixer is no longer heard: said before the pacer takes it over, so that nobody who sees the
+// pacer's sounds end still finds the output heard.
+void StopHearing(OutputState& s) {
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.heard = false;
+}
+
 // Hands the mixer from the pacer to a fresh connection.
 void StartHearing(OutputState& s, WatchState& w, Connection* c) {
   s.pacer.Stop();
@@ -291,7 +298,10 @@ void Look(OutputState& s, WatchState& w) {
                                             (!c->feeding && now - lastPull > kGiveUpOverSdl3)
                                       : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
   if (gone) {
-    if (c->feeding.exchange(false)) s.pacer.Start();
+    if (c->feeding.exchange(false)) {
+      StopHearing(s);
+      s.pacer.Start();
+    }
     if (!w.lostReported) {
       std::fprintf(stderr, "audio: the sound output went away; playing on silently\n");
     }
@@ -304,6 +314,7 @@ void Look(OutputState& s, WatchState& w) {
     w.nextAttempt = now;
   } else if (c->feeding && Stalled(*c, now)) {
     c->feeding = false;
+    StopHearing(s);
     s.pacer.Start(lastPull);
     if (!w.lostReported) {
       std::fprintf(stderr, "audio: the sound output stopped taking sound; playing on silently\n");
