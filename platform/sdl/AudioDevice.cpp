@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/Language.h"
+#include "platform/sdl/RunningSdl.h"
 
 namespace platform {
 
@@ -35,6 +36,9 @@ constexpr auto kWatchPeriod = std::chrono::milliseconds(250);
 // A stream not pulled for this long has stopped (a frozen server, a device gone without a word);
 // many periods, so that a busy machine's late callback is not taken for one.
 constexpr auto kStallAfter = std::chrono::milliseconds(750);
+// Over SDL 3 a stream that stopped for this long is given up and the output looked for anew: its
+// PipeWire code neither reports a server that went away nor meets the one that comes back.
+constexpr auto kGiveUpOverSdl3 = std::chrono::milliseconds(1500);
 // A new stream may wait for an idle output to wake (a sound server's idle sink can sleep for two
 // seconds), so it is not taken for stopped this early, unless it was already pulled steadily.
 constexpr auto kStartingFor = std::chrono::milliseconds(2500);
@@ -159,7 +163,22 @@ struct OutputState {
   // open (closing one waits for SDL's stuck thread, so the audio system is then left as it is).
   bool heard = false;
   bool leftFrozen = false;
+  // Over SDL 3, set from the event pump when SDL reports an output device gone. SDL 2 stops the
+  // device it opened when its output goes, which the watch sees; SDL 3 (under sdl2-compat) keeps
+  // the device opened on the system's default output pulling at the pace of a clock, into
+  // nothing, and never reaches a sound server that comes back: its one sign is the report that
+  // a device went (an SDL 2 event for no device opened). A device that was not the one playing
+  // costs a moment's gap when the audio system is started anew for it.
+  std::atomic<bool> outputRemoved{false};
 };
+
+int SDLCALL OnAudioEvent(void* state, SDL_Event* event) {
+  if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0 &&
+      event->adevice.which == 0) {
+    static_cast<OutputState*>(state)->outputRemoved = true;
+  }
+  return 0;
+}
 
 // Never destroyed, like the mixer: a program that ends without releasing the device must not
 // find its output threads' state gone (or a running thread destroyed) at exit.
@@ -201,7 +220,41 @@ struct WatchState {
   Clock::time_point nextAttempt{};
   bool lostReported = false;
   bool failureReported = false;
+  // Set once an output was lost or refused: SDL's audio system is started anew before the next
+  // attempt. From SDL 2.28 on (and in SDL 3) a sound server is met through one connection made
+  // when the audio system starts; once that server is gone, no device opens on it again, whatever
+  // server comes back.
+  bool restartWanted = false;
 };
+
+// With no device open: stops SDL's audio system and starts it again, so that it meets the sound
+// server (or the devices) of now. False when it does not start; the next attempt tries again.
+bool RestartSdlAudio(OutputState& s, std::string* reason) {
+  std::unique_lock<std::mutex> lock(s.mutex);
+  if (s.sdlStarted) {
+    lock.unlock();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    lock.lock();
+    s.sdlStarted = false;
+  }
+  lock.unlock();
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    *reason = SDL_GetError();
+    return false;
+  }
+  lock.lock();
+  s.sdlStarted = true;
+  // What was reported gone belonged to the audio system just ended.
+  s.outputRemoved = false;
+  return true;
+}
+
+// The mixer is no longer heard: said before the pacer takes it over, so that nobody who sees the
+// pacer's sounds end still finds the output heard.
+void StopHearing(OutputState& s) {
+  std::lock_guard<std::mutex> lock(s.mutex);
+  s.heard = false;
+}
 
 // Hands the mixer from the pacer to a fresh connection.
 void StartHearing(OutputState& s, WatchState& w, Connection* c) {
@@ -220,11 +273,14 @@ void StartHearing(OutputState& s, WatchState& w, Connection* c) {
 
 void TryOpen(OutputState& s, WatchState& w) {
   std::string reason;
-  Connection* c = OpenConnection(&reason);
+  Connection* c = nullptr;
+  if (!w.restartWanted || RestartSdlAudio(s, &reason)) c = OpenConnection(&reason);
   if (c != nullptr) {
+    w.restartWanted = false;
     StartHearing(s, w, c);
     return;
   }
+  w.restartWanted = true;
   s.pacer.Start();
   if (!w.failureReported && !w.lostReported) {
     std::fprintf(stderr, "%s\n", NoOutputLine(reason.c_str()).c_str());
@@ -244,18 +300,29 @@ void Look(OutputState& s, WatchState& w) {
     return;
   }
   const Clock::time_point lastPull = LastPull(*c);
-  if (SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING) {
-    if (c->feeding.exchange(false)) s.pacer.Start();
+  // Over SDL 3 a device's status never tells a loss, and asking waits for the device's lock,
+  // which its audio thread may hold for as long as it hangs.
+  const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false) ||
+                                            (!c->feeding && now - lastPull > kGiveUpOverSdl3)
+                                      : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
+  if (gone) {
+    if (c->feeding.exchange(false)) {
+      StopHearing(s);
+      s.pacer.Start();
+    }
     if (!w.lostReported) {
       std::fprintf(stderr, "%s\n", Tr("audio: the sound output went away; playing on silently"));
     }
     w.lostReported = true;
-    // SDL's thread now only marks time, so the close returns at once.
+    // SDL 2's thread now only marks time, so the close returns at once; SDL 3's may wait for a
+    // frozen server to answer or to die, with the pacer moving the mixer meanwhile.
     CloseConnection(c);
     w.live = nullptr;
+    w.restartWanted = true;
     w.nextAttempt = now;
   } else if (c->feeding && Stalled(*c, now)) {
     c->feeding = false;
+    StopHearing(s);
     s.pacer.Start(lastPull);
     if (!w.lostReported) {
       std::fprintf(stderr, "%s\n",
@@ -335,6 +402,7 @@ void StartSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
       return;
     }
     s.sdlStarted = true;
+    if (RunningOverSdl3()) SDL_AddEventWatch(OnAudioEvent, &s);
   }
   // A watch let go at the last release still owns the output until SDL lets it return.
   if (s.watchLetGo && !s.watchEnded) return;
@@ -372,6 +440,7 @@ void StopSdl(OutputState& s, std::unique_lock<std::mutex>& lock) {
   }
   s.pacer.Stop();
   if (s.sdlStarted && !s.leftFrozen) {
+    SDL_DelEventWatch(OnAudioEvent, &s);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s.sdlStarted = false;
   }

@@ -26,6 +26,7 @@
 #include "platform/sdl/Controllers.h"
 #include "platform/sdl/DisplayConnect.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/RunningSdl.h"
 #include "platform/sdl/ScopedVariable.h"
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SurfacePresenter.h"
@@ -89,6 +90,9 @@ class SdlVideo : public Video, private WindowEvents {
     // From here a display server that goes away ends the program rather than leaving it to
     // Xlib, whose exit would run this object's destructor on the dead connection.
     GuardAgainstDisplayLoss();
+    // SDL 3 reports a compositor's loss as an error line of its own before the program ends with
+    // its one line for it; its video errors are left unsaid, as SDL 2's are.
+    if (RunningOverSdl3()) SDL_LogSetPriority(SDL_LOG_CATEGORY_VIDEO, SDL_LOG_PRIORITY_CRITICAL);
     controllers.Start();
     started = true;
     return true;

@@ -13,6 +13,7 @@
 #include "platform/Files.h"
 #include "platform/SharedMemory.h"
 #include "platform/sdl/DisplayLoss.h"
+#include "platform/sdl/RunningSdl.h"
 #include "platform/sdl/ScopedVariable.h"
 #include "xdg-activation-v1-client-protocol.h"
 
@@ -220,7 +221,11 @@ struct WaylandPresenter::State {
           wl_registry_bind(registry, name, &xdg_activation_v1_interface, 1));
     } else if (kind == wl_seat_interface.name && self->seat == nullptr && version >= 1) {
       self->seat = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-      static const wl_seat_listener kSeatListener = {&State::OnSeatCapabilities, nullptr};
+      static const wl_seat_listener kSeatListener = [] {
+        wl_seat_listener listener{};
+        listener.capabilities = &State::OnSeatCapabilities;
+        return listener;
+      }();
       wl_seat_add_listener(self->seat, &kSeatListener, self);
     }
   }
@@ -230,34 +235,41 @@ struct WaylandPresenter::State {
   static void OnSeatCapabilities(void* data, wl_seat* seat, uint32_t capabilities) {
     State* self = static_cast<State*>(data);
     if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && self->pointer == nullptr) {
-      static const wl_pointer_listener kPointerListener = {
-          [](void*, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t, wl_fixed_t) {},
-          [](void*, wl_pointer*, uint32_t, wl_surface*) {},
-          [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {},
-          &State::OnButton,
-          [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
-          nullptr,
-          nullptr,
-          nullptr,
-          nullptr,
-          nullptr};
+      static const wl_pointer_listener kPointerListener = PointerListener();
       self->pointer = wl_seat_get_pointer(seat);
       wl_pointer_add_listener(self->pointer, &kPointerListener, self);
     }
     if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && self->keyboard == nullptr) {
-      static const wl_keyboard_listener kKeyboardListener = {
-          // The map comes as a descriptor of its own, which nothing here reads.
-          [](void*, wl_keyboard*, uint32_t, int32_t descriptor, uint32_t) {
-            CloseDescriptor(descriptor);
-          },
-          [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {},
-          [](void*, wl_keyboard*, uint32_t, wl_surface*) {},
-          &State::OnKey,
-          [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
-          nullptr};
+      static const wl_keyboard_listener kKeyboardListener = KeyboardListener();
       self->keyboard = wl_seat_get_keyboard(seat);
       wl_keyboard_add_listener(self->keyboard, &kKeyboardListener, self);
     }
+  }
+
+  // The seat is bound at version 1, so only version 1's events come; the members that later
+  // versions of the headers add stay null, and any version of the headers builds.
+  static wl_pointer_listener PointerListener() {
+    wl_pointer_listener listener{};
+    listener.enter = [](void*, wl_pointer*, uint32_t, wl_surface*, wl_fixed_t, wl_fixed_t) {};
+    listener.leave = [](void*, wl_pointer*, uint32_t, wl_surface*) {};
+    listener.motion = [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {};
+    listener.button = &State::OnButton;
+    listener.axis = [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {};
+    return listener;
+  }
+
+  static wl_keyboard_listener KeyboardListener() {
+    wl_keyboard_listener listener{};
+    // The map comes as a descriptor of its own, which nothing here reads.
+    listener.keymap = [](void*, wl_keyboard*, uint32_t, int32_t descriptor, uint32_t) {
+      CloseDescriptor(descriptor);
+    };
+    listener.enter = [](void*, wl_keyboard*, uint32_t, wl_surface*, wl_array*) {};
+    listener.leave = [](void*, wl_keyboard*, uint32_t, wl_surface*) {};
+    listener.key = &State::OnKey;
+    listener.modifiers = [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {
+    };
+    return listener;
   }
 
   static void OnButton(void* data, wl_pointer*, uint32_t serial, uint32_t, uint32_t,
@@ -275,6 +287,10 @@ struct WaylandPresenter::State {
 };
 
 bool LoadWindowOnlyEgl() {
+  // SDL 2.29.1 and later (SDL 2 over SDL 3 too) make a window without GL unless it is asked for;
+  // there the window is made without our EGL, and nothing loads one. The version is the running
+  // library's: the one built against may be older or newer.
+  if (RunningSdlAtLeast(2, 29, 1)) return false;
   const std::string folder = ProgramTreeFolder();
   if (folder.empty()) return false;
   const std::string library = folder + "/libqzwindowegl.so";

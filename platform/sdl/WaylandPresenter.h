@@ -1,6 +1,6 @@
 #pragma once
-// The window on Wayland, where SDL 2.26 gives it no window surface without a GL renderer (and a
-// GL driver) behind it. The picture goes to the compositor in shared-memory buffers of our own,
+// The window on Wayland, where SDL gives it no window surface without a GL renderer (and a GL
+// driver) behind it. The picture goes to the compositor in shared-memory buffers of our own,
 // attached to the wl_surface SDL made for the window; SDL keeps the decorations, the input and
 // the window's states. Beside the picture, what else the programs need of Wayland that SDL does
 // not give: an activation token for a program started from the window, and the end of the
@@ -17,11 +17,13 @@
 
 namespace platform {
 
-// SDL 2.26 makes every Wayland window an EGL window, which would load the system's GL driver.
-// Called after SDL's video started on Wayland and before the window is made: has SDL take our
-// window-only EGL (libqzwindowegl.so, beside libqz.so) instead. True when SDL took it: the window
-// is then made with SDL_WINDOW_OPENGL, and ReleaseWindowOnlyEgl is called once it exists (the
-// window holds the library from then on). False leaves SDL to load the system's EGL itself.
+// SDL before 2.29.1 (Debian 12's 2.26) makes every Wayland window an EGL window, which would load
+// the system's GL libraries and driver. Called after SDL's video started on Wayland and before
+// the window is made: where the running SDL does so, has SDL take our window-only EGL
+// (libqzwindowegl.so, beside libqz.so) instead. True when SDL took it: the window is then made
+// with SDL_WINDOW_OPENGL, and ReleaseWindowOnlyEgl is called once it exists (the window holds the
+// library from then on). False when the running SDL makes windows without GL (2.29.1 on, SDL 2
+// over SDL 3), and when SDL would not take it, which leaves SDL to load the system's EGL itself.
 bool LoadWindowOnlyEgl();
 void ReleaseWindowOnlyEgl();
 

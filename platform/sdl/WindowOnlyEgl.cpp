@@ -1,9 +1,10 @@
-// libqzwindowegl.so: an EGL that knows windows and nothing else. SDL 2.26 makes every Wayland
-// window an EGL window, and the system's EGL would bring in a GL driver (some 45 MB of it on
-// Mesa) for a window that only ever shows shared-memory pictures. SDL loads this library
-// instead when the window is made (WaylandPresenter.cpp); it answers what SDL asks while making,
-// resizing and closing the window, and refuses every request to draw, so nothing can expect GL
-// from it. Only SDL reaches it, by name, from a library it opened privately.
+// libqzwindowegl.so: an EGL that knows windows and nothing else. SDL before 2.29.1 (Debian 12's
+// 2.26) makes every Wayland window an EGL window, and the system's EGL would bring in a GL driver
+// (some 45 MB of it on Mesa) for a window that only ever shows shared-memory pictures. SDL loads
+// this library instead when the window is made (WaylandPresenter.cpp); it answers what SDL asks
+// while making, resizing and closing the window, and refuses every request to draw, so nothing
+// can expect GL from it. Only SDL reaches it, by name, from a library it opened privately. Newer
+// SDL makes the window without GL and never loads it.
 
 #include <cstdint>
 

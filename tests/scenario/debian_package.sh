@@ -83,11 +83,20 @@ grep -q '^-rwxr-xr-x /usr/lib/games/hubbix/libqz' "$work/list" &&
   fail "a shared library is executable"
 note "$(wc -l <<<"$files") files, $tree_count of them in the program tree"
 
-# 2. The dependencies: the libraries the programs link, from the shared-library scan.
+# 2. The dependencies: the libraries the programs link, from the shared-library scan. Each is
+#    named by the package that holds the library on this system, whatever the release calls it
+#    (libmpg123-0 on Debian 12, libmpg123-0t64 on 13).
 depends=$(dpkg-deb -f "$deb" Depends)
 note "Depends: $depends"
-for package in libsdl2-2.0-0 libmpg123-0 libc6 libstdc++6; do
-  [[ ", $depends," =~ ", ${package}"[\ ,] ]] || fail "no dependency on $package"
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
+for library in libSDL2-2.0.so.0 libmpg123.so.0 libc.so.6 libstdc++.so.6; do
+  package=$(dpkg-query -S "*/$library" 2>/dev/null | grep -m1 "/$multiarch/$library\$" |
+    sed 's/[:,].*//')
+  if [ -z "$package" ]; then
+    fail "no installed package holds $library"
+  elif ! [[ ", $depends," =~ ", ${package}"[\ ,] ]]; then
+    fail "no dependency on $package, which holds $library"
+  fi
 done
 grep -q -- '-dev\b' <<<"$depends" && fail "a development package among the dependencies"
 [ "$(dpkg-deb -f "$deb" Section)" = "games" ] || fail "the package is not in the games section"

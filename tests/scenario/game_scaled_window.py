@@ -231,7 +231,8 @@ def main():
     game, window = gw.start_game(launcher_dir, game_dir, log)
     try:
         if window is None:
-            fail("the game's window did not appear: %s" % open(log.name).read())
+            fail("the game's window did not appear (its threads: %s): %s" %
+                 (gw.threads_of(game.pid), open(log.name).read()))
             return
         screen = ScaledScreen(window, work)
         reader = gw.Reader(game_dir)

@@ -493,6 +493,25 @@ def pids_of(program):
     return found
 
 
+def threads_of(pid):
+    """Each thread of a process with its state and the system call it is in (or "running"),
+    for a failure that finds a program stuck."""
+    found = []
+    try:
+        for task in sorted(os.listdir("/proc/%d/task" % pid), key=int):
+            base = "/proc/%d/task/%s/" % (pid, task)
+            try:
+                name = open(base + "comm").read().strip()
+                state = open(base + "stat").read().rsplit(")", 1)[1].split()[0]
+                call = open(base + "syscall").read().split()[0]
+            except (OSError, IndexError):
+                continue
+            found.append("%s %s %s" % (name, state, call))
+    except OSError:
+        return "gone"
+    return ", ".join(found)
+
+
 def start_game(launcher_dir, game_dir, log):
     """Starts the game as the launcher would, on the virtual display; returns the process and its
     window, or None for the window when none appeared within 20 s."""

@@ -50,12 +50,21 @@ printf '[setup]\nfullscreen=0\nnowindow=0\n\n[default]\nballoons=2\ngametime=10\
   >"$data1/Zeppolo/setup.ini"
 chown -R 65534:65534 "$home1" "$home2"
 
+# The sanitizers' suppressions, where the run names a file, go with a copy the player may read: the
+# clone's own may lie in a folder only its owner can enter (root's home).
+player_lsan="${LSAN_OPTIONS:-}"
+if [[ "$player_lsan" =~ (^|:)suppressions=([^:]*) ]]; then
+  cp "${BASH_REMATCH[2]}" "$work/lsan.supp"
+  chmod 644 "$work/lsan.supp"
+  player_lsan="${player_lsan/"suppressions=${BASH_REMATCH[2]}"/suppressions=$work/lsan.supp}"
+fi
+
 as_player() {
   local home=$1
   shift
   setpriv --reuid=65534 --regid=65534 --clear-groups \
     env -u XDG_DATA_HOME -u SDL_VIDEODRIVER HOME="$home" XAUTHORITY="$work/xauthority" \
-    SDL_AUDIODRIVER=dummy "$@"
+    LSAN_OPTIONS="$player_lsan" SDL_AUDIODRIVER=dummy "$@"
 }
 
 running() { [ -n "$(pids_of "$1")" ]; }
