@@ -13,7 +13,6 @@
 #include "platform/Files.h"
 #include "platform/SharedMemory.h"
 #include "platform/sdl/DisplayLoss.h"
-#include "platform/sdl/ScopedVariable.h"
 #include "xdg-activation-v1-client-protocol.h"
 
 namespace platform {
@@ -274,14 +273,14 @@ struct WaylandPresenter::State {
   }
 };
 
-bool LoadWindowOnlyEgl() {
+std::string WindowOnlyEglLibrary() {
   const std::string folder = ProgramTreeFolder();
-  if (folder.empty()) return false;
-  const std::string library = folder + "/libqzwindowegl.so";
-  // SDL also opens a GL library before its EGL one, named by this variable; ours serves for both,
-  // so that no system GL library is loaded either.
-  const ScopedVariable glLibrary("SDL_VIDEO_GL_DRIVER", library);
-  return SDL_GL_LoadLibrary(library.c_str()) == 0;
+  return folder.empty() ? std::string() : folder + "/libqzwindowegl.so";
+}
+
+bool LoadWindowOnlyEgl() {
+  const std::string library = WindowOnlyEglLibrary();
+  return !library.empty() && SDL_GL_LoadLibrary(library.c_str()) == 0;
 }
 
 void ReleaseWindowOnlyEgl() {
