@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "platform/Catalogue.h"
+#include "platform/Environment.h"
 #include "platform/Files.h"
 
 namespace platform {
@@ -114,10 +115,11 @@ const Catalogue* ActiveCatalogue() {
 
 LocaleSettings LocaleFromEnvironment() {
   LocaleSettings settings;
-  settings.language = std::getenv("LANGUAGE");
-  settings.lcAll = std::getenv("LC_ALL");
-  settings.lcMessages = std::getenv("LC_MESSAGES");
-  settings.lang = std::getenv("LANG");
+  // The player's settings, not the character locale the video may set for SDL.
+  settings.language = PlayersVariable("LANGUAGE");
+  settings.lcAll = PlayersVariable("LC_ALL");
+  settings.lcMessages = PlayersVariable("LC_MESSAGES");
+  settings.lang = PlayersVariable("LANG");
   return settings;
 }
 

@@ -14,11 +14,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Environment.h"
 #include "platform/Files.h"
 #include "platform/Language.h"
 #include "platform/Video.h"
-
-extern char** environ;
 
 namespace platform {
 
@@ -46,14 +45,14 @@ std::string AbsoluteFolder(const std::string& folder) {
 
 constexpr char kActivationVariable[] = "XDG_ACTIVATION_TOKEN";
 
-// Our environment for the program started now: with the window's activation token, when the
-// desktop gave one, and never with a token this process was started with (a token serves once,
-// and that one was ours).
+// The environment for the program started now: the player's (without what this program set for
+// its own libraries), with the window's activation token when the desktop gave one, and never
+// with a token this process was started with (a token serves once, and that one was ours).
 std::vector<std::string> ProgramEnvironment(const std::string& activationToken) {
   const std::string prefix = std::string(kActivationVariable) + "=";
   std::vector<std::string> variables;
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    if (std::strncmp(*entry, prefix.c_str(), prefix.size()) != 0) variables.push_back(*entry);
+  for (const std::string& entry : PlayersEnvironment()) {
+    if (entry.compare(0, prefix.size(), prefix) != 0) variables.push_back(entry);
   }
   if (!activationToken.empty()) variables.push_back(prefix + activationToken);
   return variables;

@@ -13,10 +13,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <optional>
 #include <thread>
 #include <vector>
 
+#include "platform/Environment.h"
 #include "platform/Input.h"
 #include "platform/Language.h"
 #include "platform/PictureScaler.h"
@@ -27,7 +27,6 @@
 #include "platform/sdl/DisplayConnect.h"
 #include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/RunningSdl.h"
-#include "platform/sdl/ScopedVariable.h"
 #include "platform/sdl/SdlEvents.h"
 #include "platform/sdl/SurfacePresenter.h"
 #include "platform/sdl/WaylandPresenter.h"
@@ -41,9 +40,9 @@ namespace {
 // SDL's X11 driver opens the desktop's input method with the locale the environment names; its
 // compose and dead-key sequences and its conversion to UTF-8 follow that locale. In the plain C
 // locale, or one that is not installed, they cover Latin-1 only: a dead caron or a compose
-// sequence for a letter of Latin Extended-A types nothing. So while the video starts, a
-// character locale that is not UTF-8 gives way to C.UTF-8, which every current glibc has. SDL
-// puts the process's own locale back itself; the environment is put back after the start.
+// sequence for a letter of Latin Extended-A types nothing. So for the video, a character locale
+// that is not UTF-8 gives way to C.UTF-8, which every current glibc has. SDL puts the process's
+// own locale back itself; the language and the programs started from here go by the player's.
 bool CharacterLocaleIsUtf8() {
   const char* current = std::setlocale(LC_CTYPE, nullptr);
   const std::string previous = current != nullptr ? current : "C";
@@ -70,19 +69,16 @@ class SdlVideo : public Video, private WindowEvents {
     // The picture is drawn by the processor straight into the window's own framebuffer (shared
     // memory on X11); with acceleration SDL would put a renderer, and a GL driver, behind it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    {
-      // SDL takes the X11 window class and the Wayland app id from these while it starts; a
-      // value the player set stays theirs.
-      std::optional<ScopedVariable> x11Class;
-      std::optional<ScopedVariable> waylandId;
-      if (!appId.empty()) {
-        x11Class.emplace("SDL_VIDEO_X11_WMCLASS", appId, true);
-        waylandId.emplace("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
-      }
-      std::optional<ScopedVariable> characterLocale;
-      if (!CharacterLocaleIsUtf8()) characterLocale.emplace("LC_ALL", "C.UTF-8");
-      if (!StartVideo(reason)) return false;
+    // SDL takes the X11 window class and the Wayland app id from these while it starts; a value
+    // the player set stays theirs. Nothing else runs yet: the environment is set now, once.
+    if (!appId.empty()) {
+      SetForLibraries("SDL_VIDEO_X11_WMCLASS", appId, true);
+      SetForLibraries("SDL_VIDEO_WAYLAND_WMCLASS", appId, true);
     }
+    if (!CharacterLocaleIsUtf8()) SetForLibraries("LC_ALL", "C.UTF-8", false);
+    const std::string windowOnlyEgl = WindowOnlyEglLibrary();
+    if (!windowOnlyEgl.empty()) SetForLibraries("SDL_VIDEO_GL_DRIVER", windowOnlyEgl, false);
+    if (!StartVideo(reason)) return false;
     // SDL starts with typing on; it is on only while a text field asks for it, so that an input
     // method takes no keys and no on-screen keyboard shows elsewhere.
     SDL_StopTextInput();

@@ -14,7 +14,6 @@
 #include "platform/SharedMemory.h"
 #include "platform/sdl/DisplayLoss.h"
 #include "platform/sdl/RunningSdl.h"
-#include "platform/sdl/ScopedVariable.h"
 #include "xdg-activation-v1-client-protocol.h"
 
 namespace platform {
@@ -286,18 +285,18 @@ struct WaylandPresenter::State {
   }
 };
 
-bool LoadWindowOnlyEgl() {
+std::string WindowOnlyEglLibrary() {
   // SDL 2.29.1 and later (SDL 2 over SDL 3 too) make a window without GL unless it is asked for;
   // there the window is made without our EGL, and nothing loads one. The version is the running
   // library's: the one built against may be older or newer.
-  if (RunningSdlAtLeast(2, 29, 1)) return false;
+  if (RunningSdlAtLeast(2, 29, 1)) return std::string();
   const std::string folder = ProgramTreeFolder();
-  if (folder.empty()) return false;
-  const std::string library = folder + "/libqzwindowegl.so";
-  // SDL also opens a GL library before its EGL one, named by this variable; ours serves for both,
-  // so that no system GL library is loaded either.
-  const ScopedVariable glLibrary("SDL_VIDEO_GL_DRIVER", library);
-  return SDL_GL_LoadLibrary(library.c_str()) == 0;
+  return folder.empty() ? std::string() : folder + "/libqzwindowegl.so";
+}
+
+bool LoadWindowOnlyEgl() {
+  const std::string library = WindowOnlyEglLibrary();
+  return !library.empty() && SDL_GL_LoadLibrary(library.c_str()) == 0;
 }
 
 void ReleaseWindowOnlyEgl() {

@@ -26,6 +26,10 @@ namespace platform {
 // over SDL 3), and when SDL would not take it, which leaves SDL to load the system's EGL itself.
 bool LoadWindowOnlyEgl();
 void ReleaseWindowOnlyEgl();
+// The window-only EGL's path. SDL also opens a GL library before its EGL one, named by the
+// variable SDL_VIDEO_GL_DRIVER, which the video sets to this before it starts (Environment.h):
+// ours serves for both, so that no system GL library is loaded either.
+std::string WindowOnlyEglLibrary();
 
 class WaylandPresenter : public WindowPresenter, public EventSource {
  public:

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/Environment.h"
+#include "platform/Language.h"
 #include "platform/Video.h"
 #include "tests/common/TempFolder.h"
 
@@ -115,6 +117,25 @@ TEST_F(ProcessTest, PassesTheWindowsActivationTokenAndNeverAnInheritedOne) {
   EXPECT_STREQ(getenv("XDG_ACTIVATION_TOKEN"), "used-by-us");
   unsetenv("XDG_ACTIVATION_TOKEN");
   platform::SetVideo(nullptr);
+}
+
+// The video sets a few variables for SDL once, before any thread runs, and never puts them back
+// while SDL's threads may read the environment. The programs it starts get the player's own
+// environment, and the language goes by the player's locale, not the one set for SDL.
+TEST_F(ProcessTest, WhatIsSetForTheLibrariesStaysOutOfStartedProgramsAndTheLanguage) {
+  const char kEnvironmentReporter[] =
+      "#!/bin/sh\n"
+      "printf '%s|%s\\n' \"${SDL_VIDEO_X11_WMCLASS:--}\" \"${LC_ALL:--}\" > report.fifo\n";
+  unsetenv("SDL_VIDEO_X11_WMCLASS");
+  ASSERT_EQ(setenv("LC_ALL", "de_DE.ISO-8859-1", 1), 0);
+  platform::SetForLibraries("SDL_VIDEO_X11_WMCLASS", "com.example.Ours", true);
+  platform::SetForLibraries("LC_ALL", "C.UTF-8", false);
+  EXPECT_STREQ(getenv("LC_ALL"), "C.UTF-8");
+  EXPECT_STREQ(platform::LocaleFromEnvironment().lcAll, "de_DE.ISO-8859-1");
+
+  Prepare("Game", ".", kEnvironmentReporter);
+  ASSERT_TRUE(platform::GetProcessStarter().StartProgram("Game", "", folder.Path().string()));
+  EXPECT_EQ(Report(), "-|de_DE.ISO-8859-1\n");
 }
 
 TEST_F(ProcessTest, TakesAnAbsoluteWindowsPathAndAnyCase) {

@@ -94,11 +94,11 @@ class Input:
 
     # What each action is: a key, or a controller button (or a stick direction).
     KEYS = {"left": "Left", "right": "Right", "up": "Up", "down": "Down", "press": "Return",
-            "back": None, "play": None, "blow right": "ctrl+Right", "new": "n", "menu": "m",
-            "close": "Return"}
+            "back": None, "play": None, "blow right": "ctrl+Right", "blow left": "ctrl+Left",
+            "new": "n", "menu": "m", "close": "Return"}
     PAD = {"left": "dpleft", "right": "dpright", "up": "dpup", "down": "dpdown", "press": "a",
-           "back": "b", "play": "start", "blow right": "rightshoulder", "new": "start",
-           "menu": "back", "close": "a"}
+           "back": "b", "play": "start", "blow right": "rightshoulder",
+           "blow left": "leftshoulder", "new": "start", "menu": "back", "close": "a"}
 
     def do(self, *actions):
         for action in actions:
@@ -180,13 +180,57 @@ def start(program, arguments, folder, env, log):
     return process
 
 
+# The game's length in the journey: the moves and their checks fit well within it, and it ends by
+# itself soon after.
+GAME_SECONDS = 14
+
+
+def blow_bottom_row(hands, screen, reader, col, row):
+    """Moves the cursor from (col, row) to the bottom row and blows it the way that moves
+    something. Its balloons must then lie packed against that end, in the order they had: those
+    blown into a column with room above float up out of the row. False when the journey cannot
+    go on."""
+    bottom = game_window.ROWS - 1
+
+    def bottom_row(shot, cursor):
+        return [reader.cell(shot, c, bottom, game_window.CURSOR_RING if (c, bottom) == cursor else 0)
+                for c in range(game_window.COLUMNS)]
+
+    shot = game_window.settled_shot(screen)
+    if shot is None:
+        fail("the board did not settle after the pop")
+        return False
+    before = bottom_row(shot, (col, row))
+    balloons = [cell for cell in before if cell is not None]
+    gaps = len(before) - len(balloons)
+    if "?" in before or gaps == 0:
+        fail("the bottom row after the pop is %s" % before)
+        return False
+    # Right, unless its balloons lie packed against the right end already.
+    right = before != [None] * gaps + balloons
+    hands.do(*(["down"] * (bottom - row)))
+    hands.do("blow right" if right else "blow left")
+    shot = game_window.settled_shot(screen)
+    after = None if shot is None else bottom_row(shot, (col, bottom))
+    kept = [cell for cell in after or [] if cell is not None]
+    packed = [None] * (game_window.COLUMNS - len(kept)) + kept if right else \
+        kept + [None] * (game_window.COLUMNS - len(kept))
+    remaining = iter(balloons)
+    in_order = all(any(cell == other for other in remaining) for cell in kept)
+    if after is None or after == before or after != packed or not in_order:
+        fail("blown %s, the bottom row %s became %s" % ("right" if right else "left", before, after))
+        return True
+    note("the bottom row, blown %s, is packed against that end" % ("right" if right else "left"))
+    return True
+
+
 def journey(mode, launcher_dir):
     game_dir = os.path.join(launcher_dir, "Zeppolo")
     work = os.path.dirname(launcher_dir)
     # A short game, so that it ends by itself soon after the player's moves.
     setup = os.path.join(game_dir, "setup.ini")
-    lines = [("gametime=8" if line.strip().lower().startswith("gametime=") else line.rstrip("\n"))
-             for line in open(setup)]
+    lines = [("gametime=%d" % GAME_SECONDS if line.strip().lower().startswith("gametime=")
+              else line.rstrip("\n")) for line in open(setup)]
     open(setup, "w").write("\n".join(lines) + "\n")
     env = dict(os.environ, SDL_AUDIODRIVER="dummy")
     env.pop("SDL_VIDEODRIVER", None)
@@ -354,18 +398,37 @@ def journey(mode, launcher_dir):
     col, row = min(pairs, key=lambda p: p[0] + p[1])
     group = game_window.group_at(board, col, row)
     hands.do(*(["right"] * col + ["down"] * row))
-    hands.do("press", "blow right")
-    note("popped %d or more balloons at (%d, %d) and blew the row, %.1f s into the game's 8" %
-         (len(group), col, row, time.time() - game_shown))
-    # The game-over picture waits 2 s for a click; a key or A closes it at once.
+    hands.do("press")
+    note("popped %d or more balloons at (%d, %d), %.1f s into the game's %d" %
+         (len(group), col, row, time.time() - game_shown, GAME_SECONDS))
+    # The popped balloons' columns lose their bottom balloons as the rest rise: the bottom row has
+    # a gap, which a blow closes, packing that row's balloons against the end it blows them to.
+    if not blow_bottom_row(hands, screen, reader, col, row):
+        return
+    # The game-over picture waits 2 s for a click; a key or A closes it at once. It counts as
+    # closed by the key only when it goes well before 2 s from the last look that did not see it.
     game_over = os.path.join(game_dir, "GameOverOOT.bmp")
     width, height, _ = game_window.read_bmp(game_over)
     spread = [(width * i // 5, height * j // 5) for i in (1, 2, 3, 4) for j in (1, 2, 4)]
     # A file from before may be there already: the result is in when the player's line leads it.
     entered = lambda: (first_score(scores) or ("",))[0] == player
-    if wait_until(lambda: shows(window, work, game_over, 400 - width // 2, 300 - height // 2,
-                                spread) or entered(), 20):
+    showing = lambda: shows(window, work, game_over, 400 - width // 2, 300 - height // 2, spread)
+    unseen, deadline = time.time(), time.time() + 20
+    while time.time() < deadline and not entered() and not showing():
+        unseen = time.time()
+        time.sleep(0.05)
+    if entered() or time.time() >= deadline:
+        fail("the game-over picture was never seen")
+    else:
         hands.do("close")
+        if not wait_until(lambda: not showing(), 2):
+            fail("the game-over picture stayed")
+        elif time.time() - unseen >= 1.7:
+            fail("the game-over picture went only %.1f s after it came, as its own time "
+                 "closes it: \"close\" did not" % (time.time() - unseen))
+        else:
+            note("\"close\" took the game-over picture away %.1f s after it came" %
+                 (time.time() - unseen))
     wait_until(entered, 10)
     if first_score(scores) is None:
         fail("no score was entered in the hall of fame")
