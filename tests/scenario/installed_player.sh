@@ -33,12 +33,6 @@ tree="$prefix/lib/games/hubbix"
 [ -x "$prefix/games/zeppolo" ] || { fail "no zeppolo command in $prefix/games"; exit 1; }
 find "$prefix" -type f -exec md5sum {} + | sort >"$work/installed.md5"
 
-# The players reach the virtual display through a copy of its key they may read, where it has one
-# (the scenarios' own server takes any local client).
-: >"$work/xauthority"
-if [ -n "${XAUTHORITY:-}" ]; then cp "$XAUTHORITY" "$work/xauthority"; fi
-chown 65534:65534 "$work/xauthority"
-
 home1="$work/home1"
 home2="$work/home2"
 data1="$home1/.local/share/hubbix"
@@ -50,33 +44,17 @@ printf '[setup]\nfullscreen=0\nnowindow=0\n\n[default]\nballoons=2\ngametime=10\
   >"$data1/Zeppolo/setup.ini"
 chown -R 65534:65534 "$home1" "$home2"
 
-# The sanitizers' suppressions, where the run names a file, go with a copy the player may read: the
-# clone's own may lie in a folder only its owner can enter (root's home).
-player_lsan="${LSAN_OPTIONS:-}"
-if [[ "$player_lsan" =~ (^|:)suppressions=([^:]*) ]]; then
-  cp "${BASH_REMATCH[2]}" "$work/lsan.supp"
-  chmod 644 "$work/lsan.supp"
-  player_lsan="${player_lsan/"suppressions=${BASH_REMATCH[2]}"/suppressions=$work/lsan.supp}"
-fi
-
-as_player() {
+# The ordinary user 65534, with the display's key and the sanitizers' suppressions in copies it
+# may read (polling.sh).
+ordinary_player
+player() {
   local home=$1
   shift
-  setpriv --reuid=65534 --regid=65534 --clear-groups \
-    env -u XDG_DATA_HOME -u SDL_VIDEODRIVER HOME="$home" XAUTHORITY="$work/xauthority" \
-    LSAN_OPTIONS="$player_lsan" SDL_AUDIODRIVER=dummy "$@"
+  "${as_player[@]}" env -u XDG_DATA_HOME -u SDL_VIDEODRIVER HOME="$home" SDL_AUDIODRIVER=dummy "$@"
 }
 
 running() { [ -n "$(pids_of "$1")" ]; }
 folder_is() { [ "$(readlink "/proc/$1/cwd")" = "$2" ]; }
-found_window() { [ -n "$(window_named "$1")" ]; }
-click() {
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.15
-  xdotool mousedown 1
-  sleep 0.15
-  xdotool mouseup 1
-}
 # The window's X11 class is the name of an installed desktop entry whose StartupWMClass it is, as
 # task bars match them, and the window has an icon.
 check_window_class() {
@@ -101,7 +79,7 @@ has_line() { grep -q "$2" "$1" 2>/dev/null; }
 # Starts the zeppolo command as a player and waits for the launcher on the game's page.
 open_game_page() {
   local home=$1 log=$2
-  as_player "$home" "$prefix/games/zeppolo" >"$log" 2>&1 &
+  player "$home" "$prefix/games/zeppolo" >"$log" 2>&1 &
   started_pids+=($!)
   if ! wait_until 100 running "$tree/Hubbix"; then
     fail "the zeppolo command did not start the launcher: $(cat "$log")"

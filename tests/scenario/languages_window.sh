@@ -20,15 +20,6 @@ copy_stage
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-click() {
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.2
-  xdotool mouseup 1
-  sleep 0.8
-}
-found_window() { [ -n "$(window_named "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
 # Reads what the window shows into $text, at twice its size (the lettering is small for OCR):
@@ -82,29 +73,29 @@ check_language() {
   local window
   window=$(window_named "QorvexGames Hubbix")
   expect_screen "$window" "$language-title-page" "$ocr" white "$title" "Exit High"
-  click "$window" 142 327  # "HowToPlay" at (52, 296)
+  click "$window" 142 327 0.8  # "HowToPlay" at (52, 296)
   expect_screen "$window" "$language-rules" "$ocr" dark "$rules" "balloons seconds"
-  click "$window" 400 300  # anywhere closes the rules
-  click "$window" 142 396  # "HighScores" at (52, 365)
+  click "$window" 400 300 0.8  # anywhere closes the rules
+  click "$window" 142 396 0.8  # "HighScores" at (52, 365)
   expect_screen "$window" "$language-hall-of-fame" "$ocr" dark "$fame" "Upload empties"
-  click "$window" 690 261  # "back" at (595, 220) of the panel placed at (53, 18)
+  click "$window" 690 261 0.8  # "back" at (595, 220) of the panel placed at (53, 18)
   if [ "$language" = de ]; then
     # "Play": the launcher closes, the game starts in the launcher's language.
-    click "$window" 716 327
+    click "$window" 716 327 0.8
     if wait_until 150 found_window "^Zeppolo"; then
       local game
       game=$(window_named "^Zeppolo")
       started_pids+=($(pids_of "$(cd "$work/Hubbix/Zeppolo" && pwd -P)/Zeppolo"))
       sleep 1.5
-      click "$game" 48 498  # "help" at (12, 475)
+      click "$game" 48 498 0.8  # "help" at (12, 475)
       expect_screen "$game" "$language-game-rules" "$ocr" dark "$rules" "balloons seconds"
-      click "$game" 400 300
-      click "$game" 48 548  # "exit" at (12, 525)
+      click "$game" 400 300 0.8
+      click "$game" 48 548 0.8  # "exit" at (12, 525)
     else
       fail "$language: the game did not start: $(tail -n 20 "$work/$language.log")"
     fi
   else
-    click "$window" 716 466  # "Exit" at (636, 435)
+    click "$window" 716 466 0.8  # "Exit" at (636, 435)
   fi
   wait_until 100 ended "$pid" || fail "$language: the launcher did not end"
 }

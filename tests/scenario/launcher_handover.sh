@@ -25,17 +25,7 @@ unset SDL_VIDEODRIVER
 arguments_of() { tr '\0' '\n' <"/proc/$1/cmdline" | tail -n +2; }
 folder_of() { readlink "/proc/$1/cwd"; }
 
-# A user's click: the pointer moves onto the window point, the button is held a moment.
-click() {
-  local window=$1 x=$2 y=$3
-  xdotool mousemove --window "$window" "$x" "$y"
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.2
-  xdotool mouseup 1
-}
 
-found_window() { [ -n "$(window_named "$1")" ]; }
 single_pid() {
   local list
   list=$(pids_of "$1")

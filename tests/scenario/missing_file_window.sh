@@ -14,16 +14,7 @@ use_private_work
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
-found_window() { [ -n "$(window_named "$1")" ]; }
 ended() { ! kill -0 "$1" 2>/dev/null; }
-click() {
-  xdotool mousemove --window "$1" "$2" "$3"
-  sleep 0.2
-  xdotool mousedown 1
-  sleep 0.2
-  xdotool mouseup 1
-  sleep 0.3
-}
 
 # Starts a program of a fresh copy of the layout with one file removed; sets pid, window, log.
 start() {
@@ -65,14 +56,14 @@ finish() {
 #    runs on it for a while and "Exit" ends it.
 start launcher Zeppolo/title/titlebackground.bmp Hubbix "QorvexGames Hubbix"
 if [ -n "$window" ]; then
-  click "$window" 120 190  # the game's slot
+  click "$window" 120 190 0.3  # the game's slot
   if wait_until 50 bash -c "[ \"\$(readlink /proc/$pid/cwd)\" = \"$(cd "$work/Hubbix/Zeppolo" && pwd -P)\" ]"; then
     note "launcher: the game's page is open"
   else
     fail "launcher: the game's page did not open"
   fi
   sleep 2
-  click "$window" 716 466  # "Exit"
+  click "$window" 716 466 0.3  # "Exit"
 fi
 finish launcher 100
 
@@ -80,9 +71,9 @@ finish launcher 100
 #    back to the game, and "exit" ends it.
 start game Zeppolo/title/HowToPlay.bmp Zeppolo/Zeppolo "^Zeppolo" "$work/Hubbix"
 if [ -n "$window" ]; then
-  click "$window" 50 500  # "help" at (12, 475)
-  click "$window" 400 300
-  click "$window" 50 562  # "exit" at (12, 525)
+  click "$window" 50 500 0.3  # "help" at (12, 475)
+  click "$window" 400 300 0.3
+  click "$window" 50 562 0.3  # "exit" at (12, 525)
 fi
 finish game 100
 

@@ -57,6 +57,18 @@ pids_of() {
 
 # The first visible window whose title matches.
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+found_window() { [ -n "$(window_named "$1")" ]; }
+
+# A player's click on a point of a window: the pointer moves there and the button is held a
+# moment; then a pause of $4 seconds (none by default) for what the click starts.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.2
+  xdotool mouseup 1
+  sleep "${4:-0}"
+}
 
 # Sets the array as_player to the words that run a program as an ordinary player: the unprivileged
 # user 65534 when the scenario runs as root, so that a file's permissions hold for the program as

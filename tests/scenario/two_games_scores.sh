@@ -114,10 +114,10 @@ play_one_game() {
 # update would. The game ends meanwhile: it shows its pictures, then answers New Game at once, and
 # enters its result once the lock is free.
 as_player=(env)
-flock "$game_dir" sleep 14 &
+play_one_game "${displays[0]}" "Locked"
+flock "$game_dir" sleep 20 &
 holder=$!
 started_pids+=($holder)
-play_one_game "${displays[0]}" "Locked"
 # Four seconds of play, two of the game-over picture, one of the hall-of-fame notice; then the
 # picture stands still.
 sleep 7
@@ -135,7 +135,7 @@ else
   fail "New Game did nothing within 1.5 s while the hall of fame's lock was held elsewhere"
 fi
 kill -0 "$holder" 2>/dev/null || fail "the lock was let go before New Game was pressed"
-read -r count _ < <(wait_for_results 12 0 Locked)
+read -r count _ < <(wait_for_results 16 0 Locked)
 if [ "$count" -eq 3 ]; then
   note "the result was entered once the lock was free"
 else
