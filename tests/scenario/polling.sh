@@ -70,11 +70,24 @@ click() {
   sleep "${4:-0}"
 }
 
+# LSAN_OPTIONS with the sanitizers' suppressions, where the run names a file, in a copy in $work
+# that anyone may read, with the lines of the files given added to it: the clone's own may lie in a
+# folder only root may enter, and a scenario may pass over more of what a system library keeps.
+suppressions_in_work() {
+  local lsan="${LSAN_OPTIONS:-}"
+  if [[ "$lsan" =~ (^|:)suppressions=([^:]*) ]]; then
+    cat "${BASH_REMATCH[2]}" "$@" >"$work/lsan.supp"
+    chmod 644 "$work/lsan.supp"
+    lsan="${lsan/"suppressions=${BASH_REMATCH[2]}"/suppressions=$work/lsan.supp}"
+  fi
+  echo "$lsan"
+}
+
 # Sets the array as_player to the words that run a program as an ordinary player: the unprivileged
 # user 65534 when the scenario runs as root, so that a file's permissions hold for the program as
 # they do for a player, and the scenario's own user otherwise. The display's key and the
-# sanitizers' suppressions go with copies in $work that the player may read (the clone's own may
-# lie in a folder only root may enter); $work is opened to the player for them.
+# sanitizers' suppressions go with copies in $work that the player may read; $work is opened to
+# the player for them.
 ordinary_player() {
   as_player=(env)
   [ "$(id -u)" -eq 0 ] || return 0
@@ -82,12 +95,6 @@ ordinary_player() {
   : >"$work/player.xauthority"
   if [ -n "${XAUTHORITY:-}" ]; then cp "$XAUTHORITY" "$work/player.xauthority"; fi
   chown 65534:65534 "$work/player.xauthority"
-  local lsan="${LSAN_OPTIONS:-}"
-  if [[ "$lsan" =~ (^|:)suppressions=([^:]*) ]]; then
-    cp "${BASH_REMATCH[2]}" "$work/player-lsan.supp"
-    chmod 644 "$work/player-lsan.supp"
-    lsan="${lsan/"suppressions=${BASH_REMATCH[2]}"/suppressions=$work/player-lsan.supp}"
-  fi
   as_player=(setpriv --reuid=65534 --regid=65534 --clear-groups
-             env XAUTHORITY="$work/player.xauthority" LSAN_OPTIONS="$lsan")
+             env XAUTHORITY="$work/player.xauthority" LSAN_OPTIONS="$(suppressions_in_work)")
 }

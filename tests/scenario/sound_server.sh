@@ -49,7 +49,8 @@ sound_setup() {
 
 start_sound_server() {
   local sink=${1:-out}
-  rm -f "$work/pulse/native"
+  # A server that was killed leaves its sockets behind: the wait below must see the new ones.
+  rm -f "$work/pulse/native" "$work/pulse/pipewire-0" "$work/pulse/pipewire-0-manager"
   if [ "$SOUND_SERVER" = pipewire ]; then
     pipewire >>"$work/pulse.log" 2>&1 &
     sound_server="$!"

@@ -17,14 +17,16 @@ require_tools xdotool xwininfo import python3 setxkbmap
 source "$(dirname "$0")/polling.sh"
 
 # The leaks the sanitizers pass over in these programs must be named by code that never calls ours:
-# a name our Wayland listeners run under (libwayland's round trips and dispatch, libffi's calls)
-# or one of our own modules would hide our leaks as well. Patterns match as LeakSanitizer's do: a
+# a name our Wayland listeners run under (libwayland's round trips and dispatch, libffi's calls),
+# SDL (which calls our event watches, audio callback and threads) or one of our own modules would
+# hide our leaks as well. Patterns match as LeakSanitizer's do: a
 # part of the name, or all of it between ^ and $.
 hiding=$(python3 - "$(dirname "$0")/lsan-system.supp" <<'PY'
 import re, sys
 ours = ["wl_display_roundtrip_queue", "wl_display_roundtrip", "wl_display_dispatch_queue_pending",
         "wl_display_dispatch_queue", "wl_display_dispatch", "wl_closure_invoke", "ffi_call",
-        "libwayland-client.so.0", "libffi.so.8", "libqz.so", "Zeppolo", "Hubbix"]
+        "libwayland-client.so.0", "libffi.so.8", "libSDL2-2.0.so.0", "libSDL3.so.0", "libqz.so",
+        "Zeppolo", "Hubbix"]
 for line in open(sys.argv[1]):
     if not line.startswith("leak:"):
         continue
