@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "platform/Input.h"
+#include "platform/Termination.h"
 #include "platform/Utf8.h"
 #include "platform/sdl/SdlKeys.h"
 
@@ -47,6 +48,7 @@ void EventTranslator::Pump(MessageQueue& queue) {
   while (presses.TakeDue(SDL_GetTicks(), &release))
     ApplyRelease(release, queue);
   controllers.Poll(SDL_GetTicks(), queue);
+  if (TakeTerminationRequest()) queue.Post(WM_CLOSE);
   SDL_Event event;
   while (SDL_PollEvent(&event))
     Translate(event, queue);

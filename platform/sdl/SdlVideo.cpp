@@ -21,6 +21,7 @@
 #include "platform/Language.h"
 #include "platform/PictureScaler.h"
 #include "platform/PresentPacer.h"
+#include "platform/Termination.h"
 #include "platform/Utf8.h"
 #include "platform/Video.h"
 #include "platform/sdl/Controllers.h"
@@ -78,6 +79,9 @@ class SdlVideo : public Video, private WindowEvents {
     if (!CharacterLocaleIsUtf8()) SetForLibraries("LC_ALL", "C.UTF-8", false);
     const std::string windowOnlyEgl = WindowOnlyEglLibrary();
     if (!windowOnlyEgl.empty()) SetForLibraries("SDL_VIDEO_GL_DRIVER", windowOnlyEgl, false);
+    // Ours rather than SDL's, which only queues a quit that a thread held inside SDL never sees.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    HandleTerminationRequests();
     if (!StartVideo(reason)) return false;
     // SDL starts with typing on; it is on only while a text field asks for it, so that an input
     // method takes no keys and no on-screen keyboard shows elsewhere.

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/Termination.h"
 #include "platform/sdl/DisplayLoss.h"
 
 namespace {
@@ -178,6 +182,37 @@ TEST(DisplayLossDeathTest, AnOverlongDisplayNameStillGivesOneWholeLine) {
   const std::string name(2000, 'x');
   EXPECT_EXIT(platform::EndForLostDisplay(name.c_str()),
               testing::ExitedWithCode(platform::kDisplayLostExitCode), "^[^\n]*xxx\n$");
+}
+
+// A request to end is a close the pump takes once; a program that does not end in time, held
+// where no close is seen, ends anyway with a line; a second request ends it at once.
+TEST(TerminationDeathTest, ARequestIsOneCloseAndAProgramThatDoesNotEndIsEnded) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        platform::HandleTerminationRequests(30);
+        raise(SIGTERM);
+        const bool once = platform::TakeTerminationRequest() && !platform::TakeTerminationRequest();
+        std::_Exit(once ? 3 : 4);
+      },
+      testing::ExitedWithCode(3), "");
+  EXPECT_EXIT(
+      {
+        platform::HandleTerminationRequests(1);
+        raise(SIGTERM);
+        for (;;)
+          pause();
+      },
+      testing::KilledBySignal(SIGTERM), "did not end within 1 s of being asked to; ending\\.\n$");
+  EXPECT_EXIT(
+      {
+        platform::HandleTerminationRequests(30);
+        raise(SIGINT);
+        raise(SIGTERM);
+        for (;;)
+          pause();
+      },
+      testing::KilledBySignal(SIGINT), "did not end within 30 s");
 }
 
 }  // namespace
