@@ -112,10 +112,11 @@ play_one_game() {
 
 # Another program holds the folder's lock, as a copy stopped with Ctrl+Z in the middle of its own
 # update would. The game ends meanwhile: it shows its pictures, then answers New Game at once, and
-# enters its result once the lock is free.
+# enters its result once the lock is free. The other program lets go when told, not after a fixed
+# time, which a loaded machine's slow game could outlast.
 as_player=(env)
 play_one_game "${displays[0]}" "Locked"
-flock "$game_dir" sleep 20 &
+flock "$game_dir" sh -c 'while [ ! -e "$1" ]; do sleep 0.1; done' sh "$work/let-go" &
 holder=$!
 started_pids+=($holder)
 # Four seconds of play, two of the game-over picture, one of the hall-of-fame notice; then the
@@ -135,6 +136,7 @@ else
   fail "New Game did nothing within 1.5 s while the hall of fame's lock was held elsewhere"
 fi
 kill -0 "$holder" 2>/dev/null || fail "the lock was let go before New Game was pressed"
+: >"$work/let-go"
 read -r count _ < <(wait_for_results 16 0 Locked)
 if [ "$count" -eq 3 ]; then
   note "the result was entered once the lock was free"
