@@ -116,7 +116,8 @@ play_one_game() {
 # time, which a loaded machine's slow game could outlast.
 as_player=(env)
 play_one_game "${displays[0]}" "Locked"
-flock "$game_dir" sh -c 'while [ ! -e "$1" ]; do sleep 0.1; done' sh "$work/let-go" &
+# (It also lets go when the scenario's folder is gone, should the scenario end before telling it.)
+flock "$game_dir" sh -c 'while [ -d "$1" ] && [ ! -e "$1/let-go" ]; do sleep 0.1; done' sh "$work" &
 holder=$!
 started_pids+=($holder)
 # Four seconds of play, two of the game-over picture, one of the hall-of-fame notice; then the
