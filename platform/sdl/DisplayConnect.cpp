@@ -11,6 +11,9 @@ namespace platform {
 
 namespace {
 
+constexpr const char* kNoDisplayNamed =
+    "no display found (neither DISPLAY nor WAYLAND_DISPLAY leads to one)";
+
 bool IsSet(const char* value) {
   return value != nullptr && value[0] != '\0';
 }
@@ -55,8 +58,7 @@ bool AttemptVideo(const char* driver, const DisplayEnvironment& environment, std
   const char* current = SDL_GetCurrentVideoDriver();
   if (IsHeadlessDriver(current) && !ListNames(SDL_GetHint(SDL_HINT_VIDEODRIVER), current)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    *reason = named.empty() ? "no display found (neither DISPLAY nor WAYLAND_DISPLAY leads to one)"
-                            : "no display found at " + named;
+    *reason = named.empty() ? std::string(kNoDisplayNamed) : "no display found at " + named;
     return false;
   }
   return true;
@@ -115,19 +117,14 @@ bool WorthRetrying(const DisplayEnvironment& environment) {
          ListNames(environment.requestedDrivers, "wayland");
 }
 
-const char* RetryDriver(const DisplayEnvironment& environment) {
+const char* PreferredDrivers(const DisplayEnvironment& environment) {
   if (IsSet(environment.requestedDrivers)) return nullptr;
   const bool x11 = IsSet(environment.x11Display);
   const bool wayland = IsSet(environment.waylandDisplay);
-  if (x11 && !wayland) return "x11";
-  if (wayland && !x11) return "wayland";
+  if (x11 && wayland) return "wayland,x11";
+  if (x11) return "x11";
+  if (wayland) return "wayland";
   return nullptr;
-}
-
-const char* PreferredDrivers(const DisplayEnvironment& environment) {
-  if (IsSet(environment.requestedDrivers)) return nullptr;
-  return IsSet(environment.x11Display) && IsSet(environment.waylandDisplay) ? "wayland,x11"
-                                                                            : nullptr;
 }
 
 std::string NamedDisplay(const DisplayEnvironment& environment) {
@@ -147,11 +144,13 @@ bool IsHeadlessDriver(const char* driver) {
 
 bool StartVideo(std::string* reason) {
   const DisplayEnvironment environment = CurrentDisplayEnvironment();
+  if (!IsSet(environment.requestedDrivers) && NamedDisplay(environment).empty()) {
+    *reason = kNoDisplayNamed;
+    return false;
+  }
   const char* preferred = PreferredDrivers(environment);
-  const char* retryDriver = RetryDriver(environment);
-  const DisplayAttempt attempt = [&](int index, std::string* why) {
-    return AttemptVideo(index > 0 && retryDriver != nullptr ? retryDriver : preferred, environment,
-                        why);
+  const DisplayAttempt attempt = [&](int, std::string* why) {
+    return AttemptVideo(preferred, environment, why);
   };
   return StartWithRetry(attempt, WorthRetrying(environment), SteadyRetryClock(), reason);
 }

@@ -51,15 +51,13 @@ DisplayEnvironment CurrentDisplayEnvironment();
 // once or never will).
 bool WorthRetrying(const DisplayEnvironment& environment);
 
-// The driver each attempt after the first asks for by name, or null to leave SDL its own order.
-// Once the first attempt has shown that no other driver reaches a display, a retry asks only for
-// the display the environment names: that keeps SDL from falling back to a driver that shows
-// nothing, and makes SDL's own reason the one about that display. Null when the user chose the
-// drivers, or when both kinds of display are named.
-const char* RetryDriver(const DisplayEnvironment& environment);
-
-// The drivers every attempt asks for when the environment names both an X and a Wayland display
-// and the player chose none: "wayland,x11"; null otherwise (SDL's own order, or the player's).
+// The drivers every attempt asks for where the player chose none: those of the displays the
+// environment names, "wayland,x11" for both, "x11" or "wayland" for one; null where the player
+// chose (SDL_VIDEODRIVER) or none is named. Asking for the named display only keeps SDL from
+// reaching for another: SDL 3 (under SDL 2's compatibility layer) tries Wayland first even where
+// only X is named, and libwayland then prints its own complaint about the session to standard
+// error; and where the display does not answer, SDL gives its reason about that display rather than
+// falling back to a driver that shows nothing.
 //
 // Wayland comes first, against SDL 2's own order, which takes X and so XWayland inside a Wayland
 // session. Measured under weston (pixman renderer, one machine, one run; scripts/measure), the
@@ -79,8 +77,10 @@ std::string NamedDisplay(const DisplayEnvironment& environment);
 // Drivers that show nothing: what SDL falls back to where it reaches no display.
 bool IsHeadlessDriver(const char* driver);
 
-// Brings up SDL's video, trying again as above. On failure SDL's video is down again and reason
-// says what happened, in SDL's words where SDL gave any.
+// Brings up SDL's video, trying again as above. Where no display is named and the player chose no
+// driver, SDL is not asked at all: the programs show their windows on X or Wayland only, and
+// reason says that neither is named. On failure SDL's video is down again and reason says what
+// happened, in SDL's words where SDL gave any.
 bool StartVideo(std::string* reason);
 
 }  // namespace platform

@@ -39,6 +39,7 @@ void VirtualPad::Poll() {
     if (!Run(partial))
       std::fprintf(stderr, "virtual controller: not understood: %s\n", partial.c_str());
     partial.clear();
+    return;
   }
   // The end of the file for now; the writer appends more later.
   std::clearerr(script);

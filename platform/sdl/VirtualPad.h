@@ -32,7 +32,11 @@ class VirtualPad {
   VirtualPad(const VirtualPad&) = delete;
   VirtualPad& operator=(const VirtualPad&) = delete;
 
-  // Carries out the complete lines appended since the last call.
+  // Carries out the next complete line appended, if any: one a call, as SDL reports a virtual
+  // controller's buttons by the state it finds at each reading (Controllers::Poll), so that a press
+  // and its release carried out between two readings would never be seen, nor a press made before
+  // the program has taken the controller's added event. A slow frame (a loaded sanitizer build)
+  // then delays the commands instead of losing them.
   void Poll();
   // One command; false when it is not understood.
   bool Run(const std::string& line);

@@ -131,26 +131,20 @@ TEST(DisplayRetry, RetriesOnlyWhereADisplayIsNamedAndADisplayDriverMayReachIt) {
   EXPECT_FALSE(platform::WorthRetrying(Environment(":0", nullptr, "x11extra")));
 }
 
-TEST(DisplayRetry, RetriesAskForTheNamedDisplaysDriverUnlessTheUserChose) {
-  EXPECT_STREQ(platform::RetryDriver(Environment(":0", nullptr, nullptr)), "x11");
-  EXPECT_STREQ(platform::RetryDriver(Environment(":0", "", nullptr)), "x11");
-  EXPECT_STREQ(platform::RetryDriver(Environment(nullptr, "wayland-0", nullptr)), "wayland");
-  EXPECT_EQ(platform::RetryDriver(Environment(":0", "wayland-0", nullptr)), nullptr);
-  EXPECT_EQ(platform::RetryDriver(Environment(":0", nullptr, "x11")), nullptr);
-  EXPECT_EQ(platform::RetryDriver(Environment(nullptr, nullptr, nullptr)), nullptr);
+TEST(DisplayRetry, EveryAttemptAsksForTheNamedDisplaysDriversWaylandFirstUnlessThePlayerChose) {
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", nullptr, nullptr)), "x11");
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "", nullptr)), "x11");
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(nullptr, "wayland-0", nullptr)), "wayland");
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", nullptr)), "wayland,x11");
+  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "")), "wayland,x11");
+  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "x11")), nullptr);
+  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", nullptr, "x11")), nullptr);
+  EXPECT_EQ(platform::PreferredDrivers(Environment(nullptr, nullptr, nullptr)), nullptr);
 
   EXPECT_EQ(platform::NamedDisplay(Environment(":3", "", nullptr)), "DISPLAY=:3");
   EXPECT_EQ(platform::NamedDisplay(Environment(":3", "w-1", nullptr)),
             "DISPLAY=:3 and WAYLAND_DISPLAY=w-1");
   EXPECT_EQ(platform::NamedDisplay(Environment(nullptr, nullptr, "x11")), "");
-}
-
-TEST(DisplayRetry, WaylandComesFirstOnlyWhereBothDisplaysAreNamedAndThePlayerChoseNone) {
-  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", nullptr)), "wayland,x11");
-  EXPECT_STREQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "")), "wayland,x11");
-  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", "wayland-0", "x11")), nullptr);
-  EXPECT_EQ(platform::PreferredDrivers(Environment(":0", "", nullptr)), nullptr);
-  EXPECT_EQ(platform::PreferredDrivers(Environment(nullptr, "wayland-0", nullptr)), nullptr);
 }
 
 // Exit handlers stand for the process-wide objects whose destructors would touch the dead

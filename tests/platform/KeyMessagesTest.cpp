@@ -10,6 +10,7 @@
 #include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/Video.h"
+#include "platform/sdl/RunningSdl.h"
 
 namespace {
 
@@ -155,6 +156,14 @@ TEST(KeyMessages, TypedTextArrivesAsCharactersWhileAFieldAsksForIt) {
   EXPECT_FALSE(SDL_IsTextInputActive()) << "typing is on before a field asks for it";
   video->SetTextInput(true, {50, 270, 580, 26});
   EXPECT_TRUE(SDL_IsTextInputActive());
+  // SDL 2's compatibility layer over SDL 3 carries text events that SDL makes itself, but not the
+  // text of one pushed in SDL 2's form: it reads its characters as SDL 3's pointer to them.
+  if (platform::RunningOverSdl3()) {
+    video->SetTextInput(false, {});
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    video->Stop();
+    GTEST_SKIP() << "over SDL 3 a pushed text event cannot carry its text";
+  }
   // A dead key's accent being composed, then what it composed; an input method's word.
   pushText(SDL_TEXTEDITING, "^");
   EXPECT_EQ(Pump(*video), Seen{});

@@ -29,8 +29,9 @@ class SdlVideoTest : public ::testing::Test {
     platform::WindowDesc desc;
     desc.title = "test";
     ASSERT_TRUE(video->CreateWindow(desc));
-    window = SDL_GetWindowFromID(1);
-    for (Uint32 id = 1; !window && id < 16; ++id)
+    // SDL 2 numbers the windows anew with each start of its video; SDL 3 (under SDL 2's
+    // compatibility layer) counts on through the process's life, with its displays and devices.
+    for (Uint32 id = 1; !window && id < 65536; ++id)
       window = SDL_GetWindowFromID(id);
     ASSERT_NE(window, nullptr);
     platform::Input().ReleaseAllKeys();

@@ -117,8 +117,10 @@ for language in $languages; do
     fail "the launcher's desktop entry has no $language translation"
   grep -q "^Keywords\[$language\]=" "$work"/root/usr/share/applications/*.Zeppolo.desktop ||
     fail "the game's desktop entry has no $language keywords"
-  grep -q "<summary xml:lang=\"$language\">" "$work"/root/usr/share/metainfo/*.xml ||
-    fail "the metainfo has no $language summary"
+  # msgfmt writes a region as the locale names it (pt_BR) up to gettext 0.22, as XML's language
+  # tags do (pt-BR) from 0.23 on; AppStream reads both.
+  grep -Eq "<summary xml:lang=\"($language|${language/_/-})\">" \
+    "$work"/root/usr/share/metainfo/*.xml || fail "the metainfo has no $language summary"
 done
 if command -v desktop-file-validate >/dev/null 2>&1; then
   out=$(desktop-file-validate "$work"/root/usr/share/applications/*.desktop 2>&1) ||

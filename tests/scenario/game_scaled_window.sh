@@ -11,8 +11,8 @@ set -u
 virtual_screen=1920x1080x24
 source "$(dirname "$0")/virtual_display.sh" "the game's scaled window" "$0" "$@"
 require_tools xdotool xwininfo xprop xmessage import python3
-start_window_manager || { echo "FAIL: openbox did not start on the virtual display"; exit 1; }
 source "$(dirname "$0")/polling.sh"
+start_window_manager || { echo "FAIL: openbox did not start on the virtual display"; exit 1; }
 use_private_work
 copy_stage
 python3 "$(dirname "$0")/game_scaled_window.py" "$work/Hubbix"

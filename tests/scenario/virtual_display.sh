@@ -55,15 +55,28 @@ require_tools() {
 }
 
 # Starts openbox on the display, for scenarios that resize, maximise or switch a window to full
-# screen as a user would; waits until it manages windows. It ends with the display. False when
-# openbox is missing or does not come up.
+# screen as a user would; waits until it manages windows (with wait_until, from polling.sh). It
+# ends with the display. False when openbox is missing or does not come up. Openbox announces
+# itself before it has read its theme (where its first run on a system builds the font cache), and
+# a window mapped in that time is never shown: so the wait is for a probe window it has shown, made
+# anew while none is.
 start_window_manager() {
   command -v openbox >/dev/null 2>&1 || return 1
   openbox >/dev/null 2>&1 &
   window_manager=$!
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-    sleep 0.1
+  wait_until 100 eval 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' ||
+    return 1
+  local probe
+  for _ in $(seq 20); do
+    xmessage -name window-manager-probe -geometry 50x20+0+0 probe >/dev/null 2>&1 &
+    probe=$!
+    wait_until 10 eval \
+      '[ -n "$(xdotool search --onlyvisible --classname window-manager-probe 2>/dev/null)" ]'
+    local shown=$?
+    kill "$probe" 2>/dev/null
+    wait "$probe" 2>/dev/null
+    [ $shown -eq 0 ] && return 0
+    kill -0 "$window_manager" 2>/dev/null || return 1
   done
   return 1
 }
