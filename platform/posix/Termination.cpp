@@ -32,8 +32,9 @@ void WriteAll(const char* p, size_t size) {
 }
 
 // Ends the process as the request's signal would have: the parent sees it killed by that signal.
-[[noreturn]] void EndNow(int signal) {
-  WriteAll(lateLine, lateLength);
+// late: the grace time ran out, which the player is told; a second request needs no words.
+[[noreturn]] void EndNow(int signal, bool late) {
+  if (late) WriteAll(lateLine, lateLength);
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
   sigaction(signal, &standard, nullptr);
@@ -47,13 +48,13 @@ void WriteAll(const char* p, size_t size) {
 
 void OnRequest(int signal) {
   int none = 0;
-  if (!requested.compare_exchange_strong(none, signal)) EndNow(requested.load());
+  if (!requested.compare_exchange_strong(none, signal)) EndNow(requested.load(), false);
   pending.store(true);
   alarm(static_cast<unsigned>(grace));
 }
 
 void OnGraceOver(int) {
-  EndNow(requested.load() != 0 ? requested.load() : SIGTERM);
+  EndNow(requested.load() != 0 ? requested.load() : SIGTERM, true);
 }
 
 }  // namespace

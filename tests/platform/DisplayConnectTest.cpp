@@ -206,7 +206,7 @@ TEST(TerminationDeathTest, ARequestIsOneCloseAndAProgramThatDoesNotEndIsEnded) {
         for (;;)
           pause();
       },
-      testing::KilledBySignal(SIGINT), "did not end within 30 s");
+      testing::KilledBySignal(SIGINT), "^$");
 }
 
 }  // namespace
