@@ -3,6 +3,7 @@
 // keyboard map it sends) and those of the input devices it watches, for the window code, which
 // leaves the system's calls to posix/.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ int WaitAnyReadable(const std::vector<int>& descriptors, int timeoutMilliseconds
 int WatchDevice(const std::string& path);
 // Reads away what waits on a watched device, so that it does not wake the next wait.
 void DrainDescriptor(int descriptor);
+
+// Writes the bytes to standard error with write() alone, as far as it takes them: safe inside a
+// signal handler and on a path that must not wait for stdio held by another thread.
+void WriteToStandardError(const char* bytes, size_t size);
 
 // Closes a descriptor received from elsewhere; an invalid one is ignored.
 void CloseDescriptor(int descriptor);

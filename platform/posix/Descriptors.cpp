@@ -45,6 +45,16 @@ void DrainDescriptor(int descriptor) {
   }
 }
 
+void WriteToStandardError(const char* bytes, size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(STDERR_FILENO, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    bytes += written;
+    size -= static_cast<size_t>(written);
+  }
+}
+
 void CloseDescriptor(int descriptor) {
   if (descriptor >= 0) close(descriptor);
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Descriptors.h"
 #include "platform/Language.h"
 
 namespace platform {
@@ -21,20 +22,10 @@ int grace = kTerminationGraceSeconds;
 char lateLine[256];
 size_t lateLength = 0;
 
-void WriteAll(const char* p, size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(STDERR_FILENO, p, size);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;
-    p += written;
-    size -= static_cast<size_t>(written);
-  }
-}
-
 // Ends the process as the request's signal would have: the parent sees it killed by that signal.
 // late: the grace time ran out, which the player is told; a second request needs no words.
 [[noreturn]] void EndNow(int signal, bool late) {
-  if (late) WriteAll(lateLine, lateLength);
+  if (late) WriteToStandardError(lateLine, lateLength);
   struct sigaction standard {};
   standard.sa_handler = SIG_DFL;
   sigaction(signal, &standard, nullptr);

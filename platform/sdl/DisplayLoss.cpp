@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Descriptors.h"
+
 namespace platform {
 
 namespace {
@@ -54,14 +56,7 @@ void EndForLostDisplay(const char* displayName) {
       size = sizeof(line) - 1;
       line[size - 1] = '\n';
     }
-    const char* p = line;
-    while (size > 0) {
-      const ssize_t written = write(STDERR_FILENO, p, size);
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) break;
-      p += written;
-      size -= static_cast<size_t>(written);
-    }
+    WriteToStandardError(line, size);
   }
   _exit(kDisplayLostExitCode);
 }
