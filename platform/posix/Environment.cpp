@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 
 extern char** environ;
@@ -17,9 +18,10 @@ struct Change {
   std::string playersValue;
 };
 
+// A deque: PlayersVariable hands out pointers into the entries, which a later change must not move.
 struct Changes {
   std::mutex mutex;
-  std::vector<Change> list;
+  std::deque<Change> list;
 };
 
 Changes& TheChanges() {
