@@ -37,7 +37,9 @@ constexpr auto kWatchPeriod = std::chrono::milliseconds(250);
 // many periods, so that a busy machine's late callback is not taken for one.
 constexpr auto kStallAfter = std::chrono::milliseconds(750);
 // Over SDL 3 a stream that stopped for this long is given up and the output looked for anew: its
-// PipeWire code neither reports a server that went away nor meets the one that comes back.
+// PipeWire code neither reports a server that went away nor meets the one that comes back. Its
+// pulls after a stop do not count: once the server is gone SDL 3 may pull at a clock's pace into
+// nothing, which is not being heard.
 constexpr auto kGiveUpOverSdl3 = std::chrono::milliseconds(1500);
 // A new stream may wait for an idle output to wake (a sound server's idle sink can sleep for two
 // seconds), so it is not taken for stopped this early, unless it was already pulled steadily.
@@ -113,6 +115,8 @@ struct Connection {
   // then.
   Clock::time_point started{};
   uint32_t pullsAtStart = 0;
+  // The last pull before the stream was found stopped.
+  Clock::time_point stopped{};
 };
 
 // The last time SDL pulled a connection's stream, or its start when it has not yet.
@@ -225,11 +229,17 @@ struct WatchState {
   // when the audio system starts; once that server is gone, no device opens on it again, whatever
   // server comes back.
   bool restartWanted = false;
+  // The SDL driver of the output last heard ("pipewire", "pulseaudio"), empty before the first.
+  std::string driver;
 };
 
 // With no device open: stops SDL's audio system and starts it again, so that it meets the sound
 // server (or the devices) of now. False when it does not start; the next attempt tries again.
-bool RestartSdlAudio(OutputState& s, std::string* reason) {
+// It starts on the driver last heard: while a sound server restarts, SDL would take the next
+// driver it knows, ALSA, and play on the sound card itself, which the server coming back may then
+// find taken, and the game would never return to the server. (A player's SDL_AUDIODRIVER still
+// wins over this.)
+bool RestartSdlAudio(OutputState& s, const std::string& driver, std::string* reason) {
   std::unique_lock<std::mutex> lock(s.mutex);
   if (s.sdlStarted) {
     lock.unlock();
@@ -238,6 +248,7 @@ bool RestartSdlAudio(OutputState& s, std::string* reason) {
     s.sdlStarted = false;
   }
   lock.unlock();
+  if (!driver.empty()) SDL_SetHint(SDL_HINT_AUDIODRIVER, driver.c_str());
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     *reason = SDL_GetError();
     return false;
@@ -264,6 +275,7 @@ void StartHearing(OutputState& s, WatchState& w, Connection* c) {
   c->feeding = true;
   SDL_PauseAudioDevice(c->device, 0);
   w.live = c;
+  if (const char* driver = SDL_GetCurrentAudioDriver()) w.driver = driver;
   if (w.lostReported || w.failureReported) {
     std::fprintf(stderr, "%s\n", Tr("audio: the sound output is back"));
   }
@@ -274,7 +286,7 @@ void StartHearing(OutputState& s, WatchState& w, Connection* c) {
 void TryOpen(OutputState& s, WatchState& w) {
   std::string reason;
   Connection* c = nullptr;
-  if (!w.restartWanted || RestartSdlAudio(s, &reason)) c = OpenConnection(&reason);
+  if (!w.restartWanted || RestartSdlAudio(s, w.driver, &reason)) c = OpenConnection(&reason);
   if (c != nullptr) {
     w.restartWanted = false;
     StartHearing(s, w, c);
@@ -290,8 +302,8 @@ void TryOpen(OutputState& s, WatchState& w) {
 }
 
 // One look at the output: a device SDL has given up on is closed and the mixer paced silently, a
-// stream that stopped being pulled is paced over until it moves again, and a lost output is
-// looked for again every so often.
+// stream that stopped being pulled is paced over until it moves again (over SDL 3, until it is
+// given up), and a lost output is looked for again every so often.
 void Look(OutputState& s, WatchState& w) {
   const Clock::time_point now = Clock::now();
   Connection* c = w.live;
@@ -303,7 +315,7 @@ void Look(OutputState& s, WatchState& w) {
   // Over SDL 3 a device's status never tells a loss, and asking waits for the device's lock,
   // which its audio thread may hold for as long as it hangs.
   const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false) ||
-                                            (!c->feeding && now - lastPull > kGiveUpOverSdl3)
+                                            (!c->feeding && now - c->stopped > kGiveUpOverSdl3)
                                       : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
   if (gone) {
     if (c->feeding.exchange(false)) {
@@ -322,6 +334,7 @@ void Look(OutputState& s, WatchState& w) {
     w.nextAttempt = now;
   } else if (c->feeding && Stalled(*c, now)) {
     c->feeding = false;
+    c->stopped = lastPull;
     StopHearing(s);
     s.pacer.Start(lastPull);
     if (!w.lostReported) {
@@ -329,7 +342,7 @@ void Look(OutputState& s, WatchState& w) {
                    Tr("audio: the sound output stopped taking sound; playing on silently"));
     }
     w.lostReported = true;
-  } else if (!c->feeding && now - lastPull < kWatchPeriod) {
+  } else if (!c->feeding && now - lastPull < kWatchPeriod && !RunningOverSdl3()) {
     StartHearing(s, w, c);
   }
 }
