@@ -29,11 +29,14 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 our_stream() { pactl list short sink-inputs 2>/dev/null | grep -q .; }
 # Whether the game's log says the text more than $2 times (default 0).
 said() { [ "$(grep -c "$1" "$work/game.log")" -gt "${2:-0}" ]; }
-# Whether the game said it is heard again after each time it said it was not.
-back_to_hearing() {
-  local lost
+# Whether the game said it is heard again after each time it said it was not, and has said nothing
+# for 1.5 s: SDL 3 follows a new default output by itself, and its report of the old one's removal
+# (after which the game starts its audio anew) may come after the game is heard there.
+settled() {
+  local lost quiet_ns
   lost=$(grep -c "went away\|stopped taking" "$work/game.log")
-  [ "$lost" -le "$(grep -c "is back" "$work/game.log")" ]
+  quiet_ns=$(($(date +%s%N) - $(date -r "$work/game.log" +%s%N)))
+  [ "$lost" -le "$(grep -c "is back" "$work/game.log")" ] && [ $quiet_ns -gt 1500000000 ]
 }
 
 start_sound_server || { fail "the sound server did not start: $(cat "$work/pulse.log")"; exit 1; }
@@ -93,7 +96,7 @@ record new "$work/new.raw"
 wait_until 60 has_sound "$work/new.raw" || fail "no sound on the output that replaced the old one"
 # Whatever the game made of the change (SDL 3 starts its audio anew for it), it is over before the
 # server freezes again.
-wait_until 30 back_to_hearing ||
+wait_until 60 settled ||
   fail "the game did not settle on the new output: $(cat "$work/game.log")"
 
 # 5. The game still ends cleanly when asked, even with its server hung.
