@@ -95,7 +95,7 @@ wait "${pair[@]}" 2>/dev/null
 picture() { on "$1" import -window "$window" png:- 2>/dev/null | md5sum; }
 
 # Starts one game on display $1 for the player "$2" (options.ini's first player), run by the words
-# in as_player; waits for its window and scores once. Sets window and game.
+# in as_player; waits for its window and scores. Sets window and game.
 play_one_game() {
   local display=$1
   printf '[setup]\nplayerid=0\n\n[Player1]\nname=%s\n' "$2" >"$work/Hubbix/options.ini"
@@ -106,8 +106,14 @@ play_one_game() {
   started_pids+=($game)
   wait_until 100 found_window "$display" || { fail "no game window on $display: $(cat "$work/games.log")"; exit 1; }
   window=$(game_window "$display")
-  sleep 0.3
-  on "$display" xdotool mousemove --window "$window" $((154 + 16)) $((7 + 20)) click 1
+  # A few balloons over 1.2 s: a slow sanitizer game may not yet take the first click, and a game
+  # that scores nothing enters no result.
+  local i
+  for ((i = 0; i < 4; i++)); do
+    sleep 0.3
+    on "$display" xdotool mousemove --window "$window" \
+      $((154 + 16 + (i * 7 % 18) * 32)) $((7 + 20 + (i * 5 % 14) * 40)) click 1
+  done
 }
 
 # Another program holds the folder's lock, as a copy stopped with Ctrl+Z in the middle of its own
