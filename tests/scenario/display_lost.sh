@@ -169,6 +169,8 @@ PY
       elif grep -q "cannot start" "$log" && ((server_ready_ms - refused_at > 900)); then
         note "late display: the server took $((server_ready_ms - refused_at)) ms to start," \
           "longer than the launcher waits; not checked"
+      elif kill -0 "$pid" 2>/dev/null; then
+        fail "late display: the launcher runs but showed no window within 15 s: $(cat "$log")"
       else
         fail "late display: the launcher did not wait for the display: $(cat "$log")"
       fi
