@@ -300,14 +300,31 @@ def settled_shot(screen, seconds=20.0, quiet=1.0):
     return None
 
 
+def settled_board_and_shot(screen, reader, seconds=20.0, cursor=None, quiet=1.0):
+    """The settled board and the screenshot it was read from (None, None when nothing settled).
+    A cell that shows neither a balloon nor the background is a picture caught between frames (a
+    score label passing, a slow machine's late frame within the quiet time): the board is looked
+    at again until every cell reads, or the time is up and the board is given as it was."""
+    deadline = time.time() + seconds
+    shot, board = None, None
+    while time.time() < deadline:
+        again = settled_shot(screen, deadline - time.time(), quiet)
+        if again is None:
+            break
+        shot, board = again, reader.board(again, cursor)
+        if not any("?" in row for row in board):
+            break
+    return board, shot
+
+
 def settled_board(screen, reader, seconds=20.0, cursor=None, quiet=1.0):
     """The settled board; the cell under the cursor, when given, must show its frame."""
-    shot = settled_shot(screen, seconds, quiet)
+    board, shot = settled_board_and_shot(screen, reader, seconds, cursor, quiet)
     if shot is None:
         return None
     if cursor is not None and not reader.cursor_frame_at(shot, *cursor):
         fail("the cursor's frame is not around cell (%d, %d)" % cursor)
-    return reader.board(shot, cursor)
+    return board
 
 
 # The rules the screen is held to: a group is the cells of one colour joined side by side; after

@@ -352,8 +352,7 @@ def players_round(weston, launcher_dir, work, game_picture):
         group, (c, r) = gw.largest_group(board)
         expected = gw.popped(board, group)
         weston.click(view.ox + gw.cell_centre(c, r)[0], view.oy + gw.cell_centre(c, r)[1])
-        shot = gw.settled_shot(view, quiet=QUIET)
-        seen = reader.board(shot) if shot is not None else None
+        seen, shot = gw.settled_board_and_shot(view, reader, quiet=QUIET)
         if (gw.check_board("a click on %d %s balloons at (%d, %d)" %
                            (len(group), board[r][c][0], c, r), expected, seen) and
                 os.environ.get("ZEP_SCREENSHOT")):
