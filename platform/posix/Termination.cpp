@@ -15,7 +15,7 @@ namespace platform {
 
 namespace {
 
-std::atomic<int> requested{0};  // the signal of the first request, until it is taken
+std::atomic<int> requested{0};  // the signal of the first request; kept, so a second ends at once
 std::atomic<bool> pending{false};
 int grace = kTerminationGraceSeconds;
 // Formatted when the handlers are installed: nothing may be formatted or translated inside one.
