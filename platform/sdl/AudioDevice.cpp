@@ -314,9 +314,10 @@ void Look(OutputState& s, WatchState& w) {
   const Clock::time_point lastPull = LastPull(*c);
   // Over SDL 3 a device's status never tells a loss, and asking waits for the device's lock,
   // which its audio thread may hold for as long as it hangs.
-  const bool gone = RunningOverSdl3() ? s.outputRemoved.exchange(false) ||
-                                            (!c->feeding && now - c->stopped > kGiveUpOverSdl3)
-                                      : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
+  const bool overSdl3 = RunningOverSdl3();
+  const bool gone = overSdl3 ? s.outputRemoved.exchange(false) ||
+                                   (!c->feeding && now - c->stopped > kGiveUpOverSdl3)
+                             : SDL_GetAudioDeviceStatus(c->device) != SDL_AUDIO_PLAYING;
   if (gone) {
     if (c->feeding.exchange(false)) {
       StopHearing(s);
@@ -342,7 +343,7 @@ void Look(OutputState& s, WatchState& w) {
                    Tr("audio: the sound output stopped taking sound; playing on silently"));
     }
     w.lostReported = true;
-  } else if (!c->feeding && now - lastPull < kWatchPeriod && !RunningOverSdl3()) {
+  } else if (!c->feeding && now - lastPull < kWatchPeriod && !overSdl3) {
     StartHearing(s, w, c);
   }
 }
